@@ -1,0 +1,53 @@
+// Field names and the completion handshake between a request's worker and the UI thread.
+#include "core/host.h"
+
+#include <array>
+#include <utility>
+
+namespace routerdesk {
+
+std::string_view fieldName(Field field) {
+    static constexpr std::array<std::string_view, kFieldCount> kNames = {
+        "lanMacBox",        "lanIpBox",     "lanMaskBox",   "wirelessStateBox",  "ssidBox",
+        "channelBox",       "modeBox",      "bandwidthBox", "wdsStateBox",       "broadcastStateBox",
+        "wanMacBox",        "wanIpBox",     "wanMaskBox",   "wanGatewayBox",     "wanDnsBox",
+        "wanUptimeBox",     "wanLinkBox",   "newSsidBox",   "stationCountLabel",
+    };
+    return kNames.at(static_cast<std::size_t>(field));
+}
+
+void Completion::markDone() {
+    std::lock_guard lock(mutex_);
+    done_ = true;
+    doneChanged_.notify_all();
+    // Called under the lock so that clearWakeUp() returning guarantees no call is in flight.
+    if (wake_) {
+        wake_();
+    }
+}
+
+bool Completion::isDone() const {
+    std::lock_guard lock(mutex_);
+    return done_;
+}
+
+void Completion::setWakeUp(std::function<void()> wake) {
+    std::lock_guard lock(mutex_);
+    if (done_) {
+        wake();
+        return;
+    }
+    wake_ = std::move(wake);
+}
+
+void Completion::clearWakeUp() {
+    std::lock_guard lock(mutex_);
+    wake_ = nullptr;
+}
+
+bool Completion::waitFor(std::chrono::milliseconds limit) const {
+    std::unique_lock lock(mutex_);
+    return doneChanged_.wait_for(lock, limit, [this] { return done_; });
+}
+
+}  // namespace routerdesk
