@@ -16,4 +16,10 @@ std::string gbkToUtf8(std::string_view gbk);
 // For text typed by the user: nothing when some character has no GBK form.
 std::optional<std::string> utf8ToGbkExact(std::string_view utf8);
 
+#ifdef _WIN32
+// Windows only, for the system's own UTF-16 texts (error messages, paths); never fails, as
+// utf8ToGbk.
+std::string wideToGbk(std::wstring_view wide);
+#endif
+
 }  // namespace routerdesk

@@ -11,6 +11,8 @@
 
 namespace routerdesk {
 
+struct Theme;
+
 // A Windows colour value, 0x00BBGGRR.
 using Color = std::uint32_t;
 
@@ -98,6 +100,9 @@ public:
     // Waits for `job` while dispatching window messages as they arrive. Gives up, returning
     // false, only after `idleLimit` in which neither the job ended nor any message arrived.
     virtual bool waitWhileDispatching(Completion& job, std::chrono::milliseconds idleLimit) = 0;
+
+    // Gives every window of the program, present and future, the theme's look.
+    virtual void applyTheme(const Theme& theme) = 0;
 
     // The modal login window; returns when it has closed.
     virtual void runLoginWindow() = 0;

@@ -1,6 +1,7 @@
 // The program's shared state, handed to every handler.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <utility>
 
@@ -17,6 +18,8 @@ struct ProgramContext {
     Host& host;
     std::shared_ptr<HttpTransport> transport;
     RouterLogin login;
+    // Where the login is kept; empty means the settings file beside the program.
+    std::filesystem::path settingsFile;
     // Set while a refresh pass runs, so that timer ticks handled inside its waits do not nest.
     bool refreshUnderWay = false;
 };

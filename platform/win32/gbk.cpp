@@ -46,11 +46,27 @@ std::string fromWide(UINT codePage, std::wstring_view wide, bool* lossy) {
     return text;
 }
 
+// Code page 936 has no character beyond the BMP, and the system would turn each into two "?"
+// (one per surrogate), and ill-formed input into U+FFFD: both become one "?" here, as on Linux.
+std::string withUnmappableMarked(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    while (!utf8.empty()) {
+        const std::size_t length = utf8SequenceLength(utf8);
+        if (length == 0 || length == 4) {
+            out += '?';
+        } else {
+            out.append(utf8.substr(0, length));
+        }
+        utf8.remove_prefix(length == 0 ? 1 : length);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string utf8ToGbk(std::string_view utf8) {
-    // Invalid UTF-8 becomes U+FFFD here and "?" in GBK, as a character GBK lacks does.
-    return fromWide(kGbk, toWide(CP_UTF8, utf8), nullptr);
+    return fromWide(kGbk, toWide(CP_UTF8, withUnmappableMarked(utf8)), nullptr);
 }
 
 std::optional<std::string> utf8ToGbkExact(std::string_view utf8) {
@@ -68,6 +84,8 @@ std::optional<std::string> utf8ToGbkExact(std::string_view utf8) {
     }
     return gbk;
 }
+
+std::string wideToGbk(std::wstring_view wide) { return fromWide(kGbk, wide, nullptr); }
 
 std::string gbkToUtf8(std::string_view gbk) { return fromWide(CP_UTF8, toWide(kGbk, gbk), nullptr); }
 

@@ -1,6 +1,8 @@
 // The recording host of the tests.
 #include "tests/support/recording_host.h"
 
+#include "skin/theme.h"
+
 namespace routerdesk::testing {
 
 std::string RecordingHost::fieldText(Field field) {
@@ -19,12 +21,19 @@ void RecordingHost::showStatusLine(const std::string& text, Color color) {
     statusLines.emplace_back(text, color);
 }
 
-void RecordingHost::setRefreshPeriod(unsigned milliseconds) { refreshPeriod = milliseconds; }
+void RecordingHost::setRefreshPeriod(unsigned milliseconds) {
+    refreshPeriod = milliseconds;
+    events.push_back("period " + std::to_string(milliseconds));
+}
 
-void RecordingHost::showMessage(const std::string& text) { messages.push_back(text); }
+void RecordingHost::showMessage(const std::string& text) {
+    messages.push_back(text);
+    events.push_back("message");
+}
 
 void RecordingHost::dispatchPendingMessages() {
     ++dispatches;
+    events.push_back("dispatch");
     if (onDispatch) {
         onDispatch();
     }
@@ -46,16 +55,26 @@ bool RecordingHost::waitWhileDispatching(Completion& job, std::chrono::milliseco
     return true;
 }
 
+void RecordingHost::applyTheme(const Theme& theme) {
+    themeNumber = theme.number;
+    events.push_back("theme");
+}
+
 void RecordingHost::runLoginWindow() {
     ++loginWindows;
+    events.push_back("login window");
     if (loginWindow) {
         loginWindow();
     }
 }
 
-void RecordingHost::activateMainWindow() { ++activations; }
+void RecordingHost::activateMainWindow() {
+    ++activations;
+    events.push_back("activate");
+}
 
 void RecordingHost::endProcess(int exitCode) {
+    events.push_back("end " + std::to_string(exitCode));
     throw ProcessEnded{exitCode};
 }
 

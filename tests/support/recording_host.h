@@ -27,6 +27,7 @@ public:
     void showMessage(const std::string& text) override;
     void dispatchPendingMessages() override;
     bool waitWhileDispatching(Completion& job, std::chrono::milliseconds idleLimit) override;
+    void applyTheme(const Theme& theme) override;
     void runLoginWindow() override;
     void activateMainWindow() override;
     [[noreturn]] void endProcess(int exitCode) override;
@@ -48,6 +49,10 @@ public:
     int loginWindows = 0;
     int activations = 0;
     std::function<void()> loginWindow;  // what the login window does, if anything
+    int themeNumber = 0;
+    // The calls that order matters for: "theme", "dispatch", "login window", "period N",
+    // "message", "activate", "end N".
+    std::vector<std::string> events;
 };
 
 }  // namespace routerdesk::testing

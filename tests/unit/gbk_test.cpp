@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "control/command_texts.h"
+#include "core/utf8.h"
 #include "status/status_texts.h"
 
 namespace routerdesk {
@@ -34,6 +36,13 @@ TEST(GbkTextsTest, EveryLiteralIsTheIntendedText) {
         {texts::kBroadcastOn, "无线网络信号可被发现"},
         {texts::kBroadcastOff, "无线网络信号不可被发现"},
         {texts::kStationCountPrefix, "无线网络连接数： "},
+        {texts::kHungUp, "网络已断开 等待刷新..."},
+        {texts::kDialling, "拨号中 等待刷新..."},
+        {texts::kBroadcastSwitchedOff, "SSID广播已关闭 等待刷新..."},
+        {texts::kBroadcastSwitchedOn, "SSID广播已开启 等待刷新..."},
+        {texts::kWirelessSwitchedOff, "无线网络已关闭 等待刷新..."},
+        {texts::kWirelessSwitchedOn, "无线网络已开启 等待刷新..."},
+        {texts::kSsidRenamed, "SSID号修改完毕 等待刷新..."},
     };
     for (const auto& [gbk, utf8] : cases) {
         EXPECT_EQ(gbkToUtf8(gbk), utf8);
@@ -44,10 +53,29 @@ TEST(GbkTextsTest, EveryLiteralIsTheIntendedText) {
 TEST(GbkTest, UnconvertibleInputBecomesReplacement) {
     EXPECT_EQ(utf8ToGbk("a\xC3(b"), "a?(b");            // a broken sequence
     EXPECT_EQ(utf8ToGbk("\xF0\x9F\x98\x80!"), "?!");     // an emoji GBK cannot hold
-    EXPECT_EQ(gbkToUtf8("x\xFF"), "x\xEF\xBF\xBD");
     EXPECT_EQ(utf8ToGbkExact("\xE4\xB8\xAD"), std::optional<std::string>("\xD6\xD0"));  // 中
     EXPECT_EQ(utf8ToGbkExact("\xF0\x9F\x98\x80"), std::nullopt);
     EXPECT_EQ(utf8ToGbkExact("\xC3"), std::nullopt);
+}
+
+// GTK takes nothing but well-formed UTF-8, whatever bytes a router sends.
+TEST(GbkTest, AnyBytesGiveWellFormedUtf8) {
+    std::string every;
+    for (int lead = 0x01; lead <= 0xFF; ++lead) {
+        for (const int trail : {0x01, 0x30, 0x40, 0x7F, 0x80, 0xA1, 0xFE, 0xFF}) {
+            every += static_cast<char>(lead);
+            every += static_cast<char>(trail);
+        }
+    }
+    every += "\x81";  // a lead byte at the very end
+    const std::string converted = gbkToUtf8(every);
+    std::string_view utf8 = converted;
+    ASSERT_FALSE(utf8.empty());
+    while (!utf8.empty()) {
+        const std::size_t length = utf8SequenceLength(utf8);
+        ASSERT_NE(length, 0u) << "ill-formed at " << utf8.size() << " bytes from the end";
+        utf8.remove_prefix(length);
+    }
 }
 
 }  // namespace
