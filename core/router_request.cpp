@@ -23,19 +23,6 @@ constexpr std::string_view kAccept =
     "application/vnd.ms-excel, application/vnd.ms-powerpoint, application/msword, */*";
 constexpr std::string_view kAcceptLanguage = "Accept-Language: zh-cn";
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(prefix[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 void appendLineIfAbsent(std::string& headers, std::string_view name, std::string_view line) {
     if (!containsText(headers, name)) {
         headers.append(line);
@@ -86,7 +73,7 @@ std::string buildAuthorizationHeader(const RouterLogin& login) {
 
 RouterAddress splitRouterUrl(std::string_view url) {
     constexpr std::string_view kScheme = "http://";
-    if (startsWithNoCase(url, kScheme)) {
+    if (startsWithAsciiNoCase(url, kScheme)) {
         url.remove_prefix(kScheme.size());
     }
     const std::size_t slash = url.find('/');
@@ -104,8 +91,8 @@ RouterAddress splitRouterUrl(std::string_view url) {
         }
         for (; i < hostPart.size() && std::isdigit(static_cast<unsigned char>(hostPart[i])); ++i) {
             // Saturate: a port past 65535 cannot be connected to, however long the digits run.
-            port = std::min<std::uint32_t>(port * 10 + static_cast<std::uint32_t>(hostPart[i] - '0'),
-                                           100'000);
+            port = std::min<std::uint32_t>(
+                port * 10 + static_cast<std::uint32_t>(hostPart[i] - '0'), 100'000);
         }
     }
     address.port = port == 0 ? 80 : port;

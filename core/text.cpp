@@ -2,7 +2,6 @@
 // rejects those that begin on the second byte of a two-byte character.
 #include "core/text.h"
 
-
 namespace routerdesk {
 
 std::size_t findText(std::string_view text, std::string_view needle) {
@@ -26,6 +25,21 @@ std::size_t findText(std::string_view text, std::string_view needle) {
         from = candidate + 1;  // the candidate began inside a two-byte character
     }
     return kNotFound;
+}
+
+bool startsWithAsciiNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (lower(text[i]) != lower(prefix[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace routerdesk

@@ -18,4 +18,7 @@ inline bool containsText(std::string_view text, std::string_view needle) {
     return findText(text, needle) != kNotFound;
 }
 
+// For protocol words (URL schemes, header names), which compare without regard to ASCII case.
+bool startsWithAsciiNoCase(std::string_view text, std::string_view prefix);
+
 }  // namespace routerdesk

@@ -11,6 +11,8 @@
 #include <mutex>
 #include <string_view>
 
+#include "core/text.h"
+
 namespace routerdesk {
 namespace {
 
@@ -88,16 +90,7 @@ std::string resolveRedirect(const std::string& base, const std::string& location
 }
 
 bool isAuthorizationLine(std::string_view line) {
-    constexpr std::string_view kName = "authorization:";
-    if (line.size() < kName.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kName.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(line[i])) != kName[i]) {
-            return false;
-        }
-    }
-    return true;
+    return startsWithAsciiNoCase(line, "authorization:");
 }
 
 CurlList headerList(std::string_view block, bool withAuthorization) {
@@ -140,7 +133,7 @@ std::string lastHeader(CURL* handle, const char* name) {
 }
 
 class CurlTransport final : public HttpTransport {
-public:
+  public:
     CurlTransport() {
         static std::once_flag once;
         std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -174,7 +167,7 @@ public:
         return {};  // a redirect loop
     }
 
-private:
+  private:
     static bool fetch(const std::string& url, const std::string* rawTarget,
                       const std::string& headers, bool withAuthorization, HttpResponse& response,
                       std::string& location) {
@@ -218,6 +211,8 @@ private:
 
 }  // namespace
 
-std::shared_ptr<HttpTransport> makeHttpTransport() { return std::make_shared<CurlTransport>(); }
+std::shared_ptr<HttpTransport> makeHttpTransport() {
+    return std::make_shared<CurlTransport>();
+}
 
 }  // namespace routerdesk

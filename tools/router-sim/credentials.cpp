@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "core/text.h"
+
 namespace routerdesk::sim {
 namespace {
 
@@ -23,21 +25,6 @@ int base64Value(char c) {
         return 63;
     }
     return -1;
-}
-
-bool startsWithBasic(std::string_view text) {
-    constexpr std::string_view kBasic = "basic ";
-    if (text.size() < kBasic.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kBasic.size(); ++i) {
-        const char c = text[i];
-        const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        if (lower != kBasic[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string_view trimBlanks(std::string_view text) {
@@ -91,7 +78,7 @@ std::optional<std::string> decodeBase64(std::string_view text) {
 bool credentialsAccepted(std::string_view authorization, std::string_view account,
                          std::string_view password) {
     std::string_view token = trimBlanks(authorization);
-    if (startsWithBasic(token)) {
+    if (startsWithAsciiNoCase(token, "basic ")) {
         token = trimBlanks(token.substr(6));
     }
     const std::optional<std::string> decoded = decodeBase64(token);
