@@ -1,0 +1,32 @@
+// routerdesk on Linux: builds the main window hidden, runs start-up, then shows it.
+#include <gtkmm.h>
+
+#include <cstdio>
+
+#include "core/http_transport.h"
+#include "core/life_cycle.h"
+#include "core/program_context.h"
+#include "ui/gtk/gtk_host.h"
+#include "ui/gtk/main_window.h"
+
+int main(int argc, char** argv) {
+    using namespace routerdesk;
+
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fputs("routerdesk: cannot open the display (is DISPLAY set?)\n", stderr);
+        return 1;
+    }
+    Gtk::Main gtkmm(argc, argv);
+
+    gtk::GtkHost host;
+    ProgramContext context(host, makeHttpTransport());
+    gtk::MainWindow mainWindow(context);
+    host.attach(context, mainWindow);
+
+    // May end the process (no account given); the main window has then never been shown.
+    startUp(context);
+    mainWindow.show();
+    // The run ends only in endProgram, when the main window closes.
+    Gtk::Main::run();
+    return kExitOk;
+}
