@@ -19,7 +19,6 @@ std::string_view fieldName(Field field) {
 void Completion::markDone() {
     std::lock_guard lock(mutex_);
     done_ = true;
-    doneChanged_.notify_all();
     // Called under the lock so that clearWakeUp() returning guarantees no call is in flight.
     if (wake_) {
         wake_();
@@ -43,11 +42,6 @@ void Completion::setWakeUp(std::function<void()> wake) {
 void Completion::clearWakeUp() {
     std::lock_guard lock(mutex_);
     wake_ = nullptr;
-}
-
-bool Completion::waitFor(std::chrono::milliseconds limit) const {
-    std::unique_lock lock(mutex_);
-    return doneChanged_.wait_for(lock, limit, [this] { return done_; });
 }
 
 }  // namespace routerdesk

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -64,12 +63,8 @@ public:
     void setWakeUp(std::function<void()> wake);
     void clearWakeUp();
 
-    // Blocks the calling thread until done or until `limit` has passed; true when done.
-    bool waitFor(std::chrono::milliseconds limit) const;
-
 private:
     mutable std::mutex mutex_;
-    mutable std::condition_variable doneChanged_;
     bool done_ = false;
     std::function<void()> wake_;
 };

@@ -1,6 +1,8 @@
 // The recording host of the tests.
 #include "tests/support/recording_host.h"
 
+#include <thread>
+
 #include "skin/theme.h"
 
 namespace routerdesk::testing {
@@ -41,21 +43,22 @@ void RecordingHost::dispatchPendingMessages() {
 
 bool RecordingHost::waitWhileDispatching(Completion& job, std::chrono::milliseconds idleLimit) {
     ++waits;
-    if (!onDispatch) {
-        // Short slices: a wake-up lost by a thread library (seen under Wine) costs a slice, not
-        // the whole limit.
-        const auto giveUp = std::chrono::steady_clock::now() + idleLimit;
-        while (std::chrono::steady_clock::now() < giveUp) {
-            if (job.waitFor(std::chrono::milliseconds(20))) {
-                return true;
-            }
+    // A test stand-in for a window system's wait, so it polls: the timed condition-variable wait
+    // of MinGW's thread library can hang for good under Wine.
+    const auto interval = onDispatch ? messageInterval : std::chrono::milliseconds(1);
+    const auto giveUp = std::chrono::steady_clock::now() + idleLimit;
+    auto nextMessage = std::chrono::steady_clock::now() + interval;
+    while (!job.isDone()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (onDispatch && now >= nextMessage) {
+            // Messages keep arriving, so the idle limit never runs out while the job runs.
+            dispatchPendingMessages();
+            nextMessage = now + interval;
+        } else if (!onDispatch && now >= giveUp) {
+            ++abandonedWaits;
+            return false;
         }
-        ++abandonedWaits;
-        return false;
-    }
-    // Messages keep arriving, so the idle limit never runs out while the job runs.
-    while (!job.waitFor(messageInterval)) {
-        dispatchPendingMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }

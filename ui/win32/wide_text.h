@@ -1,0 +1,17 @@
+// GBK texts in and out of window controls, always through code page 936.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace routerdesk::win32 {
+
+std::wstring gbkToWide(std::string_view gbk);
+
+// The control's text as GBK; a character GBK cannot hold becomes "?".
+std::string windowTextGbk(HWND window);
+void setWindowTextGbk(HWND window, std::string_view gbk);
+
+}  // namespace routerdesk::win32
