@@ -8,17 +8,17 @@ namespace routerdesk {
 
 std::string_view fieldName(Field field) {
     static constexpr std::array<std::string_view, kFieldCount> kNames = {
-        "lanMacBox",        "lanIpBox",     "lanMaskBox",   "wirelessStateBox",  "ssidBox",
-        "channelBox",       "modeBox",      "bandwidthBox", "wdsStateBox",       "broadcastStateBox",
-        "wanMacBox",        "wanIpBox",     "wanMaskBox",   "wanGatewayBox",     "wanDnsBox",
-        "wanUptimeBox",     "wanLinkBox",   "newSsidBox",   "stationCountLabel",
+        "lanMacBox",    "lanIpBox",   "lanMaskBox",   "wirelessStateBox",  "ssidBox",
+        "channelBox",   "modeBox",    "bandwidthBox", "wdsStateBox",       "broadcastStateBox",
+        "wanMacBox",    "wanIpBox",   "wanMaskBox",   "wanGatewayBox",     "wanDnsBox",
+        "wanUptimeBox", "wanLinkBox", "newSsidBox",   "stationCountLabel",
     };
     return kNames.at(static_cast<std::size_t>(field));
 }
 
 void Completion::markDone() {
+    done_.store(true, std::memory_order_release);
     std::lock_guard lock(mutex_);
-    done_ = true;
     // Called under the lock so that clearWakeUp() returning guarantees no call is in flight.
     if (wake_) {
         wake_();
@@ -26,8 +26,8 @@ void Completion::markDone() {
 }
 
 bool Completion::isDone() const {
-    std::lock_guard lock(mutex_);
-    return done_;
+    // Lock-free: a waiter polls this and must not contend with the worker finishing.
+    return done_.load(std::memory_order_acquire);
 }
 
 void Completion::setWakeUp(std::function<void()> wake) {

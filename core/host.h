@@ -1,6 +1,7 @@
 // The one seam between the portable program and a window system.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -52,7 +53,7 @@ std::string_view fieldName(Field field);
 // thread that waits for it. Held by shared_ptr so that a worker outliving an abandoned wait
 // still writes into live memory.
 class Completion {
-public:
+  public:
     // Worker side: marks the job done and wakes the waiter, if one is registered.
     void markDone();
     bool isDone() const;
@@ -63,15 +64,15 @@ public:
     void setWakeUp(std::function<void()> wake);
     void clearWakeUp();
 
-private:
-    mutable std::mutex mutex_;
-    bool done_ = false;
+  private:
+    std::mutex mutex_;  // guards wake_, so that clearing it ends every call of it
+    std::atomic<bool> done_{false};
     std::function<void()> wake_;
 };
 
 // Everything the portable program needs from a window system. Texts are GBK bytes.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     virtual std::string fieldText(Field field) = 0;

@@ -4,10 +4,10 @@
 #include <array>
 #include <cctype>
 #include <memory>
-#include <thread>
 
 #include "core/response_decoding.h"
 #include "core/text.h"
+#include "core/worker.h"
 
 namespace routerdesk {
 namespace {
@@ -124,12 +124,11 @@ std::string routerGet(ProgramContext& context, const std::string& url,
     pending->request.target = std::move(address.target);
     pending->request.headers = buildRequestHeaders(headerLine, url);
 
-    try {
-        std::thread([pending, transport = context.transport] {
-            pending->response = transport->get(pending->request);
-            pending->done.markDone();
-        }).detach();
-    } catch (const std::system_error&) {
+    const bool started = startDetachedWorker([pending, transport = context.transport] {
+        pending->response = transport->get(pending->request);
+        pending->done.markDone();
+    });
+    if (!started) {
         return {};  // no thread could be started: the same as a request that failed
     }
 

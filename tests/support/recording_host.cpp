@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "skin/theme.h"
+#include "tests/support/pause.h"
 
 namespace routerdesk::testing {
 
@@ -17,7 +18,9 @@ void RecordingHost::setFieldText(Field field, const std::string& text) {
     writes.push_back(field);
 }
 
-void RecordingHost::setFieldColor(Field field, Color color) { colors[field] = color; }
+void RecordingHost::setFieldColor(Field field, Color color) {
+    colors[field] = color;
+}
 
 void RecordingHost::showStatusLine(const std::string& text, Color color) {
     statusLines.emplace_back(text, color);
@@ -58,7 +61,7 @@ bool RecordingHost::waitWhileDispatching(Completion& job, std::chrono::milliseco
             ++abandonedWaits;
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        pauseFor(std::chrono::milliseconds(1));
     }
     return true;
 }

@@ -1,5 +1,6 @@
 // The scripted transport of the tests.
 #include "tests/support/scripted_transport.h"
+#include "tests/support/pause.h"
 
 #include <thread>
 
@@ -12,7 +13,7 @@ HttpResponse ScriptedTransport::get(const HttpRequest& request) {
         requests_.push_back(request);
         delay = delay_;
     }
-    std::this_thread::sleep_for(delay);
+    pauseFor(delay);
     std::lock_guard lock(mutex_);
     const auto it = answers_.find(request.target);
     return it == answers_.end() ? HttpResponse{} : it->second;

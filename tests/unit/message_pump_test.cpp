@@ -8,6 +8,8 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/support/pause.h"
+
 namespace routerdesk::win32 {
 namespace {
 
@@ -48,7 +50,7 @@ class MessagePumpTest : public ::testing::Test {
 TEST_F(MessagePumpTest, WorkerEndingWakesTheWaitAtOnce) {
     Completion job;
     std::thread worker([&] {
-        std::this_thread::sleep_for(100ms);
+        routerdesk::testing::pauseFor(100ms);
         job.markDone();
     });
     const auto start = std::chrono::steady_clock::now();
@@ -73,7 +75,7 @@ TEST_F(MessagePumpTest, MessagesArrivingKeepTheWaitAliveAndAreDispatched) {
     // A thread message has no window to go to; dispatching takes it from the queue all the same.
     std::thread sender([&, target = self_] {
         for (WPARAM i = 0; i < 6; ++i) {
-            std::this_thread::sleep_for(100ms);
+            routerdesk::testing::pauseFor(100ms);
             postProbe(target, i);
         }
         job.markDone();

@@ -6,6 +6,7 @@
 
 #include "tests/support/recording_host.h"
 #include "tests/support/scripted_transport.h"
+#include "tests/support/pause.h"
 
 namespace routerdesk {
 namespace {
@@ -15,8 +16,12 @@ using testing::ScriptedTransport;
 
 TEST(EncodeBase64Test, PadsByLengthModuloThree) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""},         {"a", "YQ=="},       {"ab", "YWI="},
-        {"abc", "YWJj"},  {":", "Og=="},       {"admin:admin", "YWRtaW46YWRtaW4="},
+        {"", ""},
+        {"a", "YQ=="},
+        {"ab", "YWI="},
+        {"abc", "YWJj"},
+        {":", "Og=="},
+        {"admin:admin", "YWRtaW46YWRtaW4="},
         {std::string("\xFF\x00\x80", 3), "/wCA"},
     };
     for (const auto& [in, out] : cases) {
@@ -52,12 +57,12 @@ TEST(SplitRouterUrlTest, HostPortAndTarget) {
         {"http://192.168.1.1:80/userRpm/StatusRpm.htm", "192.168.1.1", 80,
          "/userRpm/StatusRpm.htm"},
         {"HTTP://router:8080/x?a=1&b", "router", 8080, "/x?a=1&b"},
-        {"http://h:/x", "h", 80, "/x"},             // no digits: the default port
-        {"http://h:abc/x", "h", 80, "/x"},          // no leading digits
-        {"http://h:  81x/x", "h", 81, "/x"},        // blanks, then digits, then anything
-        {"http://h:0/x", "h", 80, "/x"},            // 0 means the default
-        {"http://h:8080", "h", 8080, "/"},          // no path
-        {"http://:80/x", "", 80, "/x"},             // no host
+        {"http://h:/x", "h", 80, "/x"},                    // no digits: the default port
+        {"http://h:abc/x", "h", 80, "/x"},                 // no leading digits
+        {"http://h:  81x/x", "h", 81, "/x"},               // blanks, then digits, then anything
+        {"http://h:0/x", "h", 80, "/x"},                   // 0 means the default
+        {"http://h:8080", "h", 8080, "/"},                 // no path
+        {"http://:80/x", "", 80, "/x"},                    // no host
         {"http://h:99999999999999/x", "h", 100000, "/x"},  // saturates past any real port
         {"http://h:1/a b#c\xB0\xA1", "h", 1, "/a b#c\xB0\xA1"},
     };
@@ -92,7 +97,7 @@ TEST(BuildRequestHeadersTest, LineEndingAndAbsentRule) {
 }
 
 class RouterGetTest : public ::testing::Test {
-protected:
+  protected:
     std::shared_ptr<ScriptedTransport> transport = std::make_shared<ScriptedTransport>();
     RecordingHost host;
     ProgramContext context{host, transport};
@@ -132,7 +137,7 @@ TEST_F(RouterGetTest, DispatchesMessagesWhileWaiting) {
 
 // A host whose wait gives up at once, as after 90 s without a message.
 class ImpatientHost : public RecordingHost {
-public:
+  public:
     bool waitWhileDispatching(Completion&, std::chrono::milliseconds) override { return false; }
 };
 
@@ -146,7 +151,7 @@ TEST(RouterGetAbandonTest, AbandonedWaitGivesEmptyTextAndLateResultIsDropped) {
         EXPECT_EQ(routerGet(context, "http://h:1/late", ""), "");
     }
     // The worker finishes after the caller and its context are gone (ASan watches this).
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    testing::pauseFor(std::chrono::milliseconds(300));
     EXPECT_EQ(transport->requests().size(), 1u);
 }
 
