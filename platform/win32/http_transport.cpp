@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text.h"
+
 namespace routerdesk {
 namespace {
 
@@ -113,16 +115,7 @@ bool crackUrl(const std::string& url, Address& address) {
 }
 
 bool isAuthorizationLine(std::string_view line) {
-    constexpr std::string_view kName = "authorization:";
-    if (line.size() < kName.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kName.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(line[i])) != kName[i]) {
-            return false;
-        }
-    }
-    return true;
+    return startsWithAsciiNoCase(line, "authorization:");
 }
 
 std::string headerBlock(std::string_view block, bool withAuthorization) {

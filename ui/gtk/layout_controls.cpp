@@ -20,40 +20,6 @@ constexpr int kCaptionHeight = 19;
 // rows are hand-placed, off by a pixel or two here and there.
 constexpr int kRowTolerance = 6;
 
-std::string_view roleName(const ControlLayout& control) {
-    if (control.field) {
-        return fieldName(*control.field);
-    }
-    switch (control.role) {
-        case Role::statusLine:
-            return "statusLine";
-        case Role::renameSsidButton:
-            return "renameSsidButton";
-        case Role::hangUpButton:
-            return "hangUpButton";
-        case Role::dialButton:
-            return "dialButton";
-        case Role::wirelessButton:
-            return "wirelessButton";
-        case Role::broadcastButton:
-            return "broadcastButton";
-        case Role::accountBox:
-            return "accountBox";
-        case Role::passwordBox:
-            return "passwordBox";
-        case Role::portBox:
-            return "portBox";
-        case Role::ipBox:
-            return "ipBox";
-        case Role::loginOkButton:
-            return "loginOkButton";
-        case Role::none:
-        case Role::field:
-            break;
-    }
-    return {};
-}
-
 std::string_view kindName(ControlKind kind) {
     switch (kind) {
         case ControlKind::groupBox:

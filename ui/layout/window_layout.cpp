@@ -36,6 +36,8 @@ constexpr int kLan = 30;       // 分组框1
 constexpr int kStations = 37;  // 分组框4
 constexpr int kControls = 42;  // 分组框5
 
+// One row a control, as the layout lists them; kept one to a line for reading against it.
+// clang-format off
 constexpr std::array kMainControls = {
     control("\xB7\xD6\xD7\xE9\xBF\xF2" "2", G, Role::none, kWindow, {4, 4, 304, 216}, "\t\xCE\xDE\xCF\xDF\xD7\xB4\xCC\xAC"),  // 分组框2 \t无线状态
     control("\xB1\xEA\xC7\xA9" "4", L, Role::none, kWireless, {4, 16, 67, 24}, " \xCE\xDE\xCF\xDF\xB9\xA6\xC4\xDC\xA3\xBA"),  // 标签4  无线功能：
@@ -99,10 +101,12 @@ constexpr std::array kLoginControls = {
     control("\xB1\xE0\xBC\xAD\xBF\xF2" "4", E, Role::ipBox, kWindow, {56, 87, 168, 24}, "192.168.1.1"),  // 编辑框4 192.168.1.1
 };
 
+// clang-format on
+
 constexpr WindowLayout kMainWindow = {
     // TP-Link TL-WR745N 无线路由管理器    RouterDesk
-    "TP-Link TL-WR745N \xCE\xDE\xCF\xDF\xC2\xB7\xD3\xC9\xB9\xDC\xC0\xED\xC6\xF7    RouterDesk",
-    632, 478, kMainControls};
+    "TP-Link TL-WR745N \xCE\xDE\xCF\xDF\xC2\xB7\xD3\xC9\xB9\xDC\xC0\xED\xC6\xF7    RouterDesk", 632,
+    478, kMainControls};
 
 constexpr WindowLayout kLoginWindow = {
     "TP \xB9\xDC\xC0\xED\xC3\xDC\xC2\xEB\xC9\xE8\xD6\xC3",  // TP 管理密码设置
@@ -110,8 +114,46 @@ constexpr WindowLayout kLoginWindow = {
 
 }  // namespace
 
-const WindowLayout& mainWindowLayout() { return kMainWindow; }
-const WindowLayout& loginWindowLayout() { return kLoginWindow; }
+const WindowLayout& mainWindowLayout() {
+    return kMainWindow;
+}
+const WindowLayout& loginWindowLayout() {
+    return kLoginWindow;
+}
+
+std::string_view roleName(const ControlLayout& control) {
+    if (control.field) {
+        return fieldName(*control.field);
+    }
+    switch (control.role) {
+        case Role::statusLine:
+            return "statusLine";
+        case Role::renameSsidButton:
+            return "renameSsidButton";
+        case Role::hangUpButton:
+            return "hangUpButton";
+        case Role::dialButton:
+            return "dialButton";
+        case Role::wirelessButton:
+            return "wirelessButton";
+        case Role::broadcastButton:
+            return "broadcastButton";
+        case Role::accountBox:
+            return "accountBox";
+        case Role::passwordBox:
+            return "passwordBox";
+        case Role::portBox:
+            return "portBox";
+        case Role::ipBox:
+            return "ipBox";
+        case Role::loginOkButton:
+            return "loginOkButton";
+        case Role::none:
+        case Role::field:
+            break;
+    }
+    return {};
+}
 
 Rect windowRect(const WindowLayout& window, const ControlLayout& control) {
     Rect rect = control.rect;

@@ -41,8 +41,8 @@ struct ControlLayout {
     ControlKind kind;
     Role role;
     std::optional<Field> field;
-    int parent;  // index of the group box it is placed in, or -1 for the window itself
-    Rect rect;   // relative to the parent's top-left corner
+    int parent;             // index of the group box it is placed in, or -1 for the window itself
+    Rect rect;              // relative to the parent's top-left corner
     std::string_view text;  // GBK, the initial text
     Color textColor;
     bool centred;  // text centred horizontally (labels)
@@ -57,6 +57,10 @@ struct WindowLayout {
 
 const WindowLayout& mainWindowLayout();
 const WindowLayout& loginWindowLayout();
+
+// The name of what a control does: a display field's own name (ssidBox), a button's
+// (dialButton), "statusLine"; empty for a control that only shows its text.
+std::string_view roleName(const ControlLayout& control);
 
 // A control's rectangle relative to the window's client area.
 Rect windowRect(const WindowLayout& window, const ControlLayout& control);

@@ -10,6 +10,7 @@
 #include "ui/win32/layout_controls.h"
 #include "ui/win32/message_pump.h"
 #include "ui/win32/wide_text.h"
+#include "ui/win32/window_class.h"
 
 namespace routerdesk::win32 {
 namespace {
@@ -31,7 +32,7 @@ class LoginWindow {
     void run(HINSTANCE instance);
 
   private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK win32::windowProcedure<LoginWindow>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onCreate();
@@ -49,21 +50,8 @@ class LoginWindow {
     bool closed_ = false;
 };
 
-bool registerClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    if (GetClassInfoExW(instance, kClassName, &windowClass)) {
-        return true;
-    }
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0;
-}
-
 void LoginWindow::run(HINSTANCE instance) {
-    if (!registerClass(instance, &LoginWindow::procedure)) {
+    if (!registerWindowClass(instance, kClassName, &windowProcedure<LoginWindow>)) {
         return;
     }
     HWND window = CreateWindowExW(0, kClassName, gbkToWide(windowLayout().caption).c_str(), kStyle,
@@ -93,24 +81,6 @@ void LoginWindow::run(HINSTANCE instance) {
     removeKeyboardNavigation(window);
     if (!closed_) {
         DestroyWindow(window);
-    }
-}
-
-LRESULT CALLBACK LoginWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creating = static_cast<LoginWindow*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        creating->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-    }
-    auto* self = reinterpret_cast<LoginWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->handleMessage(message, wParam, lParam);
-    } catch (...) {
-        return 0;  // out of memory inside the button's procedure: the window stays as it was
     }
 }
 

@@ -10,6 +10,7 @@
 #include "ui/win32/layout_controls.h"
 #include "ui/win32/message_pump.h"
 #include "ui/win32/wide_text.h"
+#include "ui/win32/window_class.h"
 
 namespace routerdesk::win32 {
 namespace {
@@ -23,23 +24,10 @@ const layout::WindowLayout& windowLayout() {
     return layout::mainWindowLayout();
 }
 
-bool registerClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    if (GetClassInfoExW(instance, kClassName, &windowClass)) {
-        return true;
-    }
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0;
-}
-
 }  // namespace
 
 bool MainWindow::create(HINSTANCE instance) {
-    if (!registerClass(instance, &MainWindow::procedure)) {
+    if (!registerWindowClass(instance, kClassName, &windowProcedure<MainWindow>)) {
         return false;
     }
     // Not WS_VISIBLE: nobody sees the window before start-up has run.
@@ -104,25 +92,6 @@ void MainWindow::destroyForExit() {
     if (window_ != nullptr && !destroying_ && IsWindow(window_)) {
         removeKeyboardNavigation(window_);
         DestroyWindow(window_);
-    }
-}
-
-LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* creating = static_cast<MainWindow*>(
-            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        creating->window_ = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        return self->handleMessage(message, wParam, lParam);
-    } catch (...) {
-        // Out of memory inside a handler: that one event is lost, the window goes on.
-        return 0;
     }
 }
 

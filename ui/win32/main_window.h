@@ -11,6 +11,7 @@
 #include "core/program_context.h"
 #include "ui/win32/handles.h"
 #include "ui/win32/theme_painting.h"
+#include "ui/win32/window_class.h"
 
 namespace routerdesk::win32 {
 
@@ -38,7 +39,7 @@ class MainWindow {
     void destroyForExit();
 
   private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK win32::windowProcedure<MainWindow>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onCreate();

@@ -168,34 +168,8 @@ int toInt(const wchar_t* text) {
 
 // What a control is called on the command line: its role or field, else its layout name.
 std::string controlName(const routerdesk::layout::ControlLayout& control) {
-    using routerdesk::layout::Role;
-    switch (control.role) {
-        case Role::field:
-            return std::string(routerdesk::fieldName(*control.field));
-        case Role::statusLine:
-            return "statusLine";
-        case Role::renameSsidButton:
-            return "renameSsidButton";
-        case Role::hangUpButton:
-            return "hangUpButton";
-        case Role::dialButton:
-            return "dialButton";
-        case Role::wirelessButton:
-            return "wirelessButton";
-        case Role::broadcastButton:
-            return "broadcastButton";
-        case Role::accountBox:
-            return "accountBox";
-        case Role::passwordBox:
-            return "passwordBox";
-        case Role::portBox:
-            return "portBox";
-        case Role::ipBox:
-            return "ipBox";
-        case Role::loginOkButton:
-            return "loginOkButton";
-        case Role::none:
-            break;
+    if (const std::string_view role = routerdesk::layout::roleName(control); !role.empty()) {
+        return std::string(role);
     }
     return toUtf8(gbkToWide(control.name));
 }
