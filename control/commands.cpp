@@ -13,7 +13,8 @@
 namespace routerdesk {
 namespace {
 
-constexpr std::string_view kFormTail = "&brlssid=&brlbssid=&keytype=1&wepindex=1&keytext=&Save=%B1%A3+%B4%E6";  // 保 存
+constexpr std::string_view kFormTail =
+    "&brlssid=&brlbssid=&keytype=1&wepindex=1&keytext=&Save=%B1%A3+%B4%E6";  // 保 存
 
 std::string codeShown(Host& host, Field field, std::span<const CodeText> table,
                       std::string_view fallback) {
@@ -86,7 +87,8 @@ WirelessSettings displayedWirelessSettings(Host& host) {
     WirelessSettings shown;
     shown.channel = channelShown(host.fieldText(Field::channelBox), fixed.channel);
     shown.mode = codeShown(host, Field::modeBox, wirelessModeTexts(), fixed.mode);
-    shown.channelWidth = codeShown(host, Field::bandwidthBox, channelWidthTexts(), fixed.channelWidth);
+    shown.channelWidth =
+        codeShown(host, Field::bandwidthBox, channelWidthTexts(), fixed.channelWidth);
     return shown;
 }
 
@@ -106,9 +108,13 @@ std::string buildWirelessTarget(std::string_view ssid, const WirelessSettings& s
     return target;
 }
 
-void hangUp(ProgramContext& context) { sendCommand(context, kHangUpTarget, texts::kHungUp); }
+void hangUp(ProgramContext& context) {
+    sendCommand(context, kHangUpTarget, texts::kHungUp);
+}
 
-void dial(ProgramContext& context) { sendCommand(context, kDialTarget, texts::kDialling); }
+void dial(ProgramContext& context) {
+    sendCommand(context, kDialTarget, texts::kDialling);
+}
 
 void toggleSsidBroadcast(ProgramContext& context) {
     Host& host = context.host;

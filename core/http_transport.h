@@ -16,8 +16,8 @@ inline constexpr std::size_t kMaxBodyBytes = 16u << 20;
 inline constexpr int kMaxRedirects = 10;
 
 struct HttpRequest {
-    std::string url;      // as routerGet received it; the base for a relative redirect
-    std::string host;     // name or dotted address
+    std::string url;   // as routerGet received it; the base for a relative redirect
+    std::string host;  // name or dotted address
     std::uint16_t port = 80;
     std::string target;   // the request target, sent byte for byte
     std::string headers;  // extra header lines, each ending with CR LF, in sending order
@@ -26,13 +26,13 @@ struct HttpRequest {
 struct HttpResponse {
     bool received = false;  // a status line came back
     int status = 0;
-    std::string body;       // raw, as it came off the wire (transfer coding removed)
+    std::string body;  // raw, as it came off the wire (transfer coding removed)
     std::string contentType;
     std::string contentEncoding;
 };
 
 class HttpTransport {
-public:
+  public:
     virtual ~HttpTransport() = default;
     // Runs on a worker thread; may be called from several at once.
     virtual HttpResponse get(const HttpRequest& request) = 0;

@@ -27,7 +27,9 @@ void startUp(ProgramContext& context) {
     host.activateMainWindow();
 }
 
-void handleCloseRequest(ProgramContext& context) { context.host.setRefreshPeriod(0); }
+void handleCloseRequest(ProgramContext& context) {
+    context.host.setRefreshPeriod(0);
+}
 
 void endProgram(ProgramContext& context, int exitCode) {
     releaseLogin(context);

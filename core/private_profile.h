@@ -15,7 +15,7 @@ inline constexpr std::size_t kProfileValueLimit = 10239;
 // that writing a key leaves everything else of the file as it was. Names are GBK; ASCII letters
 // match without regard to case, two-byte characters only exactly.
 class PrivateProfile {
-public:
+  public:
     PrivateProfile() = default;
     explicit PrivateProfile(std::string_view content);
 
@@ -32,7 +32,7 @@ public:
     // The whole file: untouched lines as they came, written lines ending in CR LF.
     std::string content() const;
 
-private:
+  private:
     enum class Kind { blank, comment, section, key, other };
     struct Line {
         std::string text;  // without its line end

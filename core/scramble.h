@@ -18,14 +18,14 @@ std::uint32_t tickCountMilliseconds();
 // The seed of every scrambled byte: the tick count plus a counter that grows after each draw,
 // so that bytes scrambled within the same millisecond still get seeds at least 100 apart.
 class ScrambleSeeds {
-public:
+  public:
     using TickSource = std::function<std::uint32_t()>;
 
     explicit ScrambleSeeds(TickSource tickCount = tickCountMilliseconds);
 
     std::uint32_t next();
 
-private:
+  private:
     TickSource tickCount_;
     std::uint32_t counter_ = 0;
 };

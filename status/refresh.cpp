@@ -23,8 +23,8 @@ constexpr std::array kModeTexts = {CodeText{1, "11b only"}, CodeText{2, "11g onl
                                    CodeText{5, "11bgn mixed"}};
 constexpr std::array kWidthTexts = {CodeText{1, "20MHz"}, CodeText{2, texts::kWidthAuto},
                                     CodeText{3, "40MHz"}};
-constexpr std::array kWdsTexts = {CodeText{0, texts::kWdsOff},  CodeText{1, texts::kWdsInit},
-                                  CodeText{2, texts::kWdsScan}, CodeText{3, texts::kWdsAuth},
+constexpr std::array kWdsTexts = {CodeText{0, texts::kWdsOff},   CodeText{1, texts::kWdsInit},
+                                  CodeText{2, texts::kWdsScan},  CodeText{3, texts::kWdsAuth},
                                   CodeText{4, texts::kWdsAssoc}, CodeText{5, texts::kWdsRun}};
 constexpr std::array kBroadcastTexts = {CodeText{1, texts::kBroadcastOn},
                                         CodeText{0, texts::kBroadcastOff}};
@@ -48,8 +48,7 @@ Pieces readSection(std::string_view page, std::string_view startMarker, std::siz
     return pieces;
 }
 
-void writeCoded(Host& host, Field field, std::string_view piece,
-                std::span<const CodeText> table) {
+void writeCoded(Host& host, Field field, std::string_view piece, std::span<const CodeText> table) {
     for (const CodeText& row : table) {
         if (isCode(piece, row.code)) {
             host.setFieldText(field, std::string(row.text));
@@ -106,21 +105,25 @@ void showWanSection(Host& host, const Pieces& p) {
 }
 
 class RefreshGuard {
-public:
+  public:
     explicit RefreshGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
     ~RefreshGuard() { flag_ = previous_; }
     RefreshGuard(const RefreshGuard&) = delete;
     RefreshGuard& operator=(const RefreshGuard&) = delete;
 
-private:
+  private:
     bool& flag_;
     bool previous_;
 };
 
 }  // namespace
 
-std::span<const CodeText> wirelessModeTexts() { return kModeTexts; }
-std::span<const CodeText> channelWidthTexts() { return kWidthTexts; }
+std::span<const CodeText> wirelessModeTexts() {
+    return kModeTexts;
+}
+std::span<const CodeText> channelWidthTexts() {
+    return kWidthTexts;
+}
 
 void refreshStatus(ProgramContext& context) {
     const RefreshGuard guard(context.refreshUnderWay);

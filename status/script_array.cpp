@@ -49,9 +49,13 @@ std::vector<std::string> splitScriptArray(std::string_view arrayText) {
     return pieces;
 }
 
-std::string stripQuotes(std::string_view piece) { return withoutBytes(piece, "\""); }
+std::string stripQuotes(std::string_view piece) {
+    return withoutBytes(piece, "\"");
+}
 
-std::string stripQuotesAndParens(std::string_view piece) { return withoutBytes(piece, "\"("); }
+std::string stripQuotesAndParens(std::string_view piece) {
+    return withoutBytes(piece, "\"(");
+}
 
 bool isCode(std::string_view piece, int digit) {
     return piece.size() == 2 && piece[0] == '\n' && digit >= 0 && digit <= 9 &&

@@ -18,20 +18,22 @@ inline constexpr std::string_view kRefreshNotice =
     "\xA2\xD2\xBB\xB4\xCE";
 
 inline constexpr std::string_view kWirelessOff = "\xB9\xD8\xB1\xD5\xD7\xB4\xCC\xAC";  // 关闭状态
-inline constexpr std::string_view kWirelessOn = "\xBF\xAA\xC6\xF4\xD7\xB4\xCC\xAC";   // 开启状态
+inline constexpr std::string_view kWirelessOn = "\xBF\xAA\xC6\xF4\xD7\xB4\xCC\xAC";  // 开启状态
 // 自动(当前信道
-inline constexpr std::string_view kChannelAuto = "\xD7\xD4\xB6\xAF(\xB5\xB1\xC7\xB0\xD0\xC5\xB5\xC0";
+inline constexpr std::string_view kChannelAuto =
+    "\xD7\xD4\xB6\xAF(\xB5\xB1\xC7\xB0\xD0\xC5\xB5\xC0";
 // 指定(当前信道
-inline constexpr std::string_view kChannelFixed = "\xD6\xB8\xB6\xA8(\xB5\xB1\xC7\xB0\xD0\xC5\xB5\xC0";
+inline constexpr std::string_view kChannelFixed =
+    "\xD6\xB8\xB6\xA8(\xB5\xB1\xC7\xB0\xD0\xC5\xB5\xC0";
 inline constexpr std::string_view kChannelClose = ") ";
 inline constexpr std::string_view kWidthAuto = "\xD7\xD4\xB6\xAF";  // 自动
 
-inline constexpr std::string_view kWdsOff = "\xCE\xB4\xBF\xAA\xC6\xF4";        // 未开启
-inline constexpr std::string_view kWdsInit = "\xB3\xF5\xCA\xBC\xBB\xAF...";    // 初始化...
-inline constexpr std::string_view kWdsScan = "\xC9\xA8\xC3\xE8...";            // 扫描...
-inline constexpr std::string_view kWdsAuth = "\xC8\xCF\xD6\xA4...";            // 认证...
-inline constexpr std::string_view kWdsAssoc = "\xB9\xD8\xC1\xAA...";           // 关联...
-inline constexpr std::string_view kWdsRun = "\xB3\xC9\xB9\xA6";                // 成功
+inline constexpr std::string_view kWdsOff = "\xCE\xB4\xBF\xAA\xC6\xF4";      // 未开启
+inline constexpr std::string_view kWdsInit = "\xB3\xF5\xCA\xBC\xBB\xAF...";  // 初始化...
+inline constexpr std::string_view kWdsScan = "\xC9\xA8\xC3\xE8...";          // 扫描...
+inline constexpr std::string_view kWdsAuth = "\xC8\xCF\xD6\xA4...";          // 认证...
+inline constexpr std::string_view kWdsAssoc = "\xB9\xD8\xC1\xAA...";         // 关联...
+inline constexpr std::string_view kWdsRun = "\xB3\xC9\xB9\xA6";              // 成功
 
 // 无线路由 于 宽度通讯正常
 inline constexpr std::string_view kLinkUp =

@@ -16,7 +16,7 @@ namespace routerdesk {
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
     ~FileDescriptor() { close(); }
     FileDescriptor(const FileDescriptor&) = delete;
@@ -41,7 +41,7 @@ public:
         return error;
     }
 
-private:
+  private:
     int fd_;
 };
 

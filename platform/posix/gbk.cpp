@@ -12,7 +12,7 @@ namespace routerdesk {
 namespace {
 
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
     ~Converter() {
         if (ok()) {
@@ -42,7 +42,7 @@ public:
         }
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

@@ -13,7 +13,7 @@ namespace routerdesk {
 namespace {
 
 class FileHandle {
-public:
+  public:
     explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
     ~FileHandle() { close(); }
     FileHandle(const FileHandle&) = delete;
@@ -37,12 +37,12 @@ public:
         return error;
     }
 
-private:
+  private:
     HANDLE handle_;
 };
 
 class LocalText {
-public:
+  public:
     ~LocalText() { LocalFree(text_); }
     LocalText() = default;
     LocalText(const LocalText&) = delete;
@@ -51,7 +51,7 @@ public:
     wchar_t** out() { return &text_; }
     const wchar_t* get() const { return text_; }
 
-private:
+  private:
     wchar_t* text_ = nullptr;
 };
 

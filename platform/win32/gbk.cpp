@@ -33,8 +33,8 @@ std::string fromWide(UINT codePage, std::wstring_view wide, bool* lossy) {
     const int size = static_cast<int>(wide.size());
     BOOL usedDefault = FALSE;
     BOOL* usedDefaultOut = codePage == CP_UTF8 ? nullptr : &usedDefault;
-    const int length = WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr,
-                                           usedDefaultOut);
+    const int length =
+        WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, usedDefaultOut);
     std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
     if (length > 0) {
         WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), length, nullptr,
@@ -85,8 +85,12 @@ std::optional<std::string> utf8ToGbkExact(std::string_view utf8) {
     return gbk;
 }
 
-std::string wideToGbk(std::wstring_view wide) { return fromWide(kGbk, wide, nullptr); }
+std::string wideToGbk(std::wstring_view wide) {
+    return fromWide(kGbk, wide, nullptr);
+}
 
-std::string gbkToUtf8(std::string_view gbk) { return fromWide(CP_UTF8, toWide(kGbk, gbk), nullptr); }
+std::string gbkToUtf8(std::string_view gbk) {
+    return fromWide(CP_UTF8, toWide(kGbk, gbk), nullptr);
+}
 
 }  // namespace routerdesk

@@ -17,7 +17,7 @@ namespace {
 using testing::SimulatedRouterTest;
 
 class CommandsAgainstRouterTest : public SimulatedRouterTest {
-protected:
+  protected:
     void SetUp() override {
         SimulatedRouterTest::SetUp();
         refreshStatus(context);  // the commands work from what was shown

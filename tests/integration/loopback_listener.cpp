@@ -81,8 +81,8 @@ void LoopbackListener::serve() {
         }
         const std::string answer = respond_(request);
         for (std::size_t sent = 0; sent < answer.size();) {
-            const ssize_t n = ::send(connection, answer.data() + sent, answer.size() - sent,
-                                     MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(connection, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) {
                 break;
             }

@@ -14,7 +14,7 @@
 namespace routerdesk::testing {
 
 class LoopbackListener {
-public:
+  public:
     // `respond` gets the request's bytes (up to the blank line) and returns the answer's bytes.
     explicit LoopbackListener(std::function<std::string(const std::string&)> respond);
     ~LoopbackListener();
@@ -24,7 +24,7 @@ public:
     std::uint16_t port() const { return port_; }
     std::vector<std::string> requests() const;
 
-private:
+  private:
     void serve();
 
     std::function<std::string(const std::string&)> respond_;

@@ -12,7 +12,7 @@ namespace {
 using testing::SimulatedRouterTest;
 
 class RefreshAgainstRouterTest : public SimulatedRouterTest {
-protected:
+  protected:
     std::string shown(Field field) { return gbkToUtf8(host.fieldText(field)); }
 };
 
@@ -70,13 +70,12 @@ TEST_P(LinkAgainstRouterTest, LinkStateTextAndColour) {
 
 INSTANTIATE_TEST_SUITE_P(
     Links, LinkAgainstRouterTest,
-    ::testing::Values(LinkCase{"up", sim::WanLink::up, "无线路由 于 宽度通讯正常", kBlack},
-                      LinkCase{"offline", sim::WanLink::offline, "无线路由没有联网 请拨号", kRed},
-                      LinkCase{"connecting", sim::WanLink::connecting, "无线路由拨号中...", kRed},
-                      LinkCase{"no_cable", sim::WanLink::noCable,
-                               "线路或电源故障请检测(WAN口未连接)", kRed},
-                      LinkCase{"no_server", sim::WanLink::noServer,
-                               "宽带断线或线路故障(服务器无响应)", kRed}),
+    ::testing::Values(
+        LinkCase{"up", sim::WanLink::up, "无线路由 于 宽度通讯正常", kBlack},
+        LinkCase{"offline", sim::WanLink::offline, "无线路由没有联网 请拨号", kRed},
+        LinkCase{"connecting", sim::WanLink::connecting, "无线路由拨号中...", kRed},
+        LinkCase{"no_cable", sim::WanLink::noCable, "线路或电源故障请检测(WAN口未连接)", kRed},
+        LinkCase{"no_server", sim::WanLink::noServer, "宽带断线或线路故障(服务器无响应)", kRed}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(RefreshAgainstRouterTest, WrongPasswordStopsTheCycleWithTheMessage) {

@@ -17,8 +17,9 @@ using testing::RecordingHost;
 
 std::string httpAnswer(const std::string& status, const std::string& headers,
                        const std::string& body) {
-    return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 " + status + "\r\n" + headers +
+           "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+           body;
 }
 
 std::string gzip(std::string_view data) {
@@ -36,7 +37,7 @@ std::string gzip(std::string_view data) {
 }
 
 class RouterGetLoopbackTest : public ::testing::Test {
-protected:
+  protected:
     std::string get(std::uint16_t port, const std::string& target,
                     const std::string& header = "Authorization:Og==") {
         return routerGet(context, "http://127.0.0.1:" + std::to_string(port) + target, header);
@@ -64,7 +65,9 @@ TEST_F(RouterGetLoopbackTest, RouterReceivesTheRequestByteForByte) {
         "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
         "application/x-shockwave-flash, application/vnd.ms-excel, "
         "application/vnd.ms-powerpoint, application/msword, */*\r\n"
-        "Referer: " + url + "\r\n"
+        "Referer: " +
+        url +
+        "\r\n"
         "Accept-Language: zh-cn\r\n";
     EXPECT_NE(request.find(ours), std::string::npos) << request;
     EXPECT_NE(request.find("Host: 127.0.0.1:" + std::to_string(router.port()) + "\r\n"),
@@ -141,12 +144,12 @@ TEST_F(RouterGetLoopbackTest, RedirectOnTheRouterKeepsAuthorization) {
 }
 
 TEST_F(RouterGetLoopbackTest, RedirectToAnotherHostNeverCarriesAuthorization) {
-    LoopbackListener elsewhere([](const std::string&) { return httpAnswer("200 OK", "", "there"); });
+    LoopbackListener elsewhere(
+        [](const std::string&) { return httpAnswer("200 OK", "", "there"); });
     const std::string location =
         "Location: http://localhost:" + std::to_string(elsewhere.port()) + "/steal\r\n";
-    LoopbackListener router([&](const std::string&) {
-        return httpAnswer("301 Moved", location, "");
-    });
+    LoopbackListener router(
+        [&](const std::string&) { return httpAnswer("301 Moved", location, ""); });
     EXPECT_EQ(get(router.port(), "/p", "Authorization:c2VjcmV0OnNlY3JldA=="), "there");
     ASSERT_EQ(elsewhere.requests().size(), 1u);
     EXPECT_EQ(elsewhere.requests()[0].find("uthorization"), std::string::npos)
@@ -155,9 +158,8 @@ TEST_F(RouterGetLoopbackTest, RedirectToAnotherHostNeverCarriesAuthorization) {
 }
 
 TEST_F(RouterGetLoopbackTest, RedirectLoopEndsEmpty) {
-    LoopbackListener router([](const std::string&) {
-        return httpAnswer("302 Found", "Location: /again\r\n", "loop");
-    });
+    LoopbackListener router(
+        [](const std::string&) { return httpAnswer("302 Found", "Location: /again\r\n", "loop"); });
     EXPECT_EQ(get(router.port(), "/p"), "");
     EXPECT_EQ(router.requests().size(), static_cast<std::size_t>(kMaxRedirects) + 1);
 }

@@ -10,7 +10,7 @@
 namespace routerdesk::testing {
 
 class SimulatedRouterTest : public ::testing::Test {
-protected:
+  protected:
     explicit SimulatedRouterTest(sim::SimOptions options = quickOptions())
         : router(std::move(options)) {}
 

@@ -30,12 +30,47 @@ TEST(CommandLineTest, DefaultsServeLoopbackOnPort8080WithAdminLogin) {
 
 TEST(CommandLineTest, EverySwitchReachesItsOption) {
     const CommandLine parsed = parseCommandLine({
-        "--port=0", "--address", "127.0.0.2", "--account", "管理", "--password", "密码",
-        "--ssid", "我的 网", "--radio", "off", "--broadcast", "off", "--wan", "no-cable",
-        "--stations", "5", "--station-step-ms", "0", "--dial-ms", "50", "--log", "x.log",
-        "--delay-ms", "250", "--drop-every", "3", "--encoding", "deflate", "--utf8", "--chunked",
-        "--truncate-at", "10", "--huge-body", "1000", "--redirect-to", "http://127.0.0.1:1",
-        "--refuse-login", "--one-line-array", "lanPara", "--one-line-array=wanPara",
+        "--port=0",
+        "--address",
+        "127.0.0.2",
+        "--account",
+        "管理",
+        "--password",
+        "密码",
+        "--ssid",
+        "我的 网",
+        "--radio",
+        "off",
+        "--broadcast",
+        "off",
+        "--wan",
+        "no-cable",
+        "--stations",
+        "5",
+        "--station-step-ms",
+        "0",
+        "--dial-ms",
+        "50",
+        "--log",
+        "x.log",
+        "--delay-ms",
+        "250",
+        "--drop-every",
+        "3",
+        "--encoding",
+        "deflate",
+        "--utf8",
+        "--chunked",
+        "--truncate-at",
+        "10",
+        "--huge-body",
+        "1000",
+        "--redirect-to",
+        "http://127.0.0.1:1",
+        "--refuse-login",
+        "--one-line-array",
+        "lanPara",
+        "--one-line-array=wanPara",
     });
     ASSERT_EQ(parsed.error, "");
     const SimOptions& o = parsed.options;
@@ -66,10 +101,11 @@ TEST(CommandLineTest, EverySwitchReachesItsOption) {
 
 TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--port", "65536"},  {"--port", "80x"},      {"--port"},
-        {"--wan", "sideways"}, {"--utf8=yes"},         {"--bogus"},
-        {"--encoding", "br"},  {"--stations", "9"},    {"--radio", "maybe"},
-        {"--ssid", "\xF0\x9F\x98\x80"},  // 😀, which GBK cannot hold
+        {"--port", "65536"},  {"--port", "80x"},
+        {"--port"},           {"--wan", "sideways"},
+        {"--utf8=yes"},       {"--bogus"},
+        {"--encoding", "br"}, {"--stations", "9"},
+        {"--radio", "maybe"}, {"--ssid", "\xF0\x9F\x98\x80"},  // 😀, which GBK cannot hold
     };
     for (const std::vector<std::string>& args : bad) {
         EXPECT_NE(parseCommandLine(args).error, "") << args[0];
@@ -155,11 +191,18 @@ TEST(ExecutableTest, HelpDocumentsEverySwitch) {
     const std::string help = readFrom(child.out, false);
     ::close(child.out);
     EXPECT_EQ(exitCode(child.pid), 0);
-    for (const char* name :
-         {"--address", "--port", "--account", "--password", "--ssid", "--radio", "--broadcast",
-          "--wan", "--stations", "--station-step-ms", "--dial-ms", "--log", "--delay-ms",
-          "--drop-every", "--encoding", "--utf8", "--chunked", "--truncate-at", "--huge-body",
-          "--redirect-to", "--refuse-login", "--one-line-array", "--help"}) {
+    for (const char* name : {"--address",      "--port",
+                             "--account",      "--password",
+                             "--ssid",         "--radio",
+                             "--broadcast",    "--wan",
+                             "--stations",     "--station-step-ms",
+                             "--dial-ms",      "--log",
+                             "--delay-ms",     "--drop-every",
+                             "--encoding",     "--utf8",
+                             "--chunked",      "--truncate-at",
+                             "--huge-body",    "--redirect-to",
+                             "--refuse-login", "--one-line-array",
+                             "--help"}) {
         EXPECT_NE(help.find(std::string("\n  ") + name + " "), std::string::npos) << name;
     }
 }

@@ -25,7 +25,7 @@ constexpr std::string_view kNetworkPage = "/userRpm/WlanNetworkRpm.htm";
 const std::string kSsid = "\xCE\xD2\xB5\xC4\xCD\xF8";  // 我的网
 
 class MisbehaviourTest : public ::testing::Test {
-protected:
+  protected:
     MisbehaviourTest() {
         RouterState state;
         state.ssid = kSsid;

@@ -87,7 +87,9 @@ Connection::Connection(std::uint16_t port) {
     }
 }
 
-Connection::~Connection() { ::close(fd_); }
+Connection::~Connection() {
+    ::close(fd_);
+}
 
 void Connection::send(std::string_view bytes) {
     while (!bytes.empty()) {

@@ -23,7 +23,7 @@ struct Answer {
 
 // A connection that is open but has sent nothing yet.
 class Connection {
-public:
+  public:
     explicit Connection(std::uint16_t port);
     ~Connection();
     Connection(const Connection&) = delete;
@@ -33,7 +33,7 @@ public:
     // Everything until the server closes (or 10 s pass, which fails the test by its result).
     std::string receiveAll();
 
-private:
+  private:
     int fd_ = -1;
 };
 

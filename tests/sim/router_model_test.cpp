@@ -11,7 +11,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class RouterModelTest : public ::testing::Test {
-protected:
+  protected:
     RouterModel makeModel(RouterState state = {}) { return RouterModel(state, timings, t0); }
 
     Timings timings{2000ms, 0ms};

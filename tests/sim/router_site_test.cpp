@@ -36,7 +36,7 @@ std::vector<std::string> pieces(const std::string& page, std::string_view marker
 }
 
 class RouterSiteTest : public ::testing::Test {
-protected:
+  protected:
     SiteResponse get(const std::string& target, std::optional<std::string> authorization = login(),
                      std::optional<std::string> referer = kOwnReferer) {
         SiteRequest request;

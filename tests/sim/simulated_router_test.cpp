@@ -30,7 +30,7 @@ std::vector<std::string> wanPieces(const std::string& page) {
 }
 
 class SimulatedRouterTest : public ::testing::Test {
-protected:
+  protected:
     SimulatedRouterTest() { options.timings = {200ms, 0ms}; }
 
     void start() {

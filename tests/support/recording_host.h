@@ -18,7 +18,7 @@ struct ProcessEnded {
 };
 
 class RecordingHost : public Host {
-public:
+  public:
     std::string fieldText(Field field) override;
     void setFieldText(Field field, const std::string& text) override;
     void setFieldColor(Field field, Color color) override;

@@ -13,7 +13,7 @@
 namespace routerdesk::testing {
 
 class ScriptedTransport : public HttpTransport {
-public:
+  public:
     HttpResponse get(const HttpRequest& request) override;
 
     // The answer for a request target; targets without one fail as an unreachable router does.
@@ -26,7 +26,7 @@ public:
     std::vector<HttpRequest> requests() const;
     std::vector<std::string> targets() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::map<std::string, HttpResponse> answers_;
     std::vector<HttpRequest> requests_;

@@ -28,7 +28,7 @@ struct CommandCase {
 };
 
 class CommandTest : public ::testing::TestWithParam<CommandCase> {
-protected:
+  protected:
     CommandTest() { context.login = {"admin", "admin", "80", "192.168.1.1"}; }
 
     std::shared_ptr<ScriptedTransport> transport = std::make_shared<ScriptedTransport>();
@@ -59,36 +59,42 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CommandCase{"hang_up", hangUp, {}, std::string(kHangUpTarget), texts::kHungUp},
         CommandCase{"dial", dial, {}, std::string(kDialTarget), texts::kDialling},
-        CommandCase{"broadcast_off",
-                    toggleSsidBroadcast,
-                    {{Field::broadcastStateBox, std::string(texts::kBroadcastOn)},
-                     {Field::ssidBox, kSsid}},
-                    wireless(kSsidSent, kDefaults, "&ap=1"),
-                    texts::kBroadcastSwitchedOff},
+        CommandCase{
+            "broadcast_off",
+            toggleSsidBroadcast,
+            {{Field::broadcastStateBox, std::string(texts::kBroadcastOn)}, {Field::ssidBox, kSsid}},
+            wireless(kSsidSent, kDefaults, "&ap=1"),
+            texts::kBroadcastSwitchedOff},
         CommandCase{"broadcast_on_from_off_text",
                     toggleSsidBroadcast,
                     {{Field::broadcastStateBox, std::string(texts::kBroadcastOff)},
                      {Field::ssidBox, kSsid}},
                     wireless(kSsidSent, kDefaults, "&ap=1&broadcast=2"),
                     texts::kBroadcastSwitchedOn},
-        CommandCase{"broadcast_on_before_any_refresh", toggleSsidBroadcast, {},
-                    wireless("", kDefaults, "&ap=1&broadcast=2"), texts::kBroadcastSwitchedOn},
-        CommandCase{"wireless_off",
+        CommandCase{"broadcast_on_before_any_refresh",
+                    toggleSsidBroadcast,
+                    {},
+                    wireless("", kDefaults, "&ap=1&broadcast=2"),
+                    texts::kBroadcastSwitchedOn},
+        CommandCase{
+            "wireless_off",
+            toggleWireless,
+            {{Field::wirelessStateBox, std::string(texts::kWirelessOn)}, {Field::ssidBox, kSsid}},
+            wireless(kSsidSent, kDefaults, ""),
+            texts::kWirelessSwitchedOff},
+        CommandCase{"wireless_on_before_any_refresh",
                     toggleWireless,
-                    {{Field::wirelessStateBox, std::string(texts::kWirelessOn)},
-                     {Field::ssidBox, kSsid}},
-                    wireless(kSsidSent, kDefaults, ""),
-                    texts::kWirelessSwitchedOff},
-        CommandCase{"wireless_on_before_any_refresh", toggleWireless, {},
-                    wireless("", kDefaults, "&ap=1"), texts::kWirelessSwitchedOn},
+                    {},
+                    wireless("", kDefaults, "&ap=1"),
+                    texts::kWirelessSwitchedOn},
         CommandCase{"rename",
                     renameSsid,
                     {{Field::newSsidBox, "a&b=c#d+e%f g\r\n\xC1\xAC*-._"},
                      {Field::broadcastStateBox, std::string(texts::kBroadcastOn)}},
                     wireless("a%26b%3Dc%23d%2Be%25f+g%0D%0A%C1%AC*-._", kDefaults, "&ap=1"),
                     texts::kSsidRenamed},
-        CommandCase{"rename_empty", renameSsid, {}, wireless("", kDefaults, "&ap=1"),
-                    texts::kSsidRenamed},
+        CommandCase{
+            "rename_empty", renameSsid, {}, wireless("", kDefaults, "&ap=1"), texts::kSsidRenamed},
         // The settings the router has are sent back as they were shown, not reset.
         CommandCase{"keeps_fixed_channel_mode_width",
                     toggleSsidBroadcast,

@@ -51,8 +51,8 @@ TEST(GbkTextsTest, EveryLiteralIsTheIntendedText) {
 }
 
 TEST(GbkTest, UnconvertibleInputBecomesReplacement) {
-    EXPECT_EQ(utf8ToGbk("a\xC3(b"), "a?(b");            // a broken sequence
-    EXPECT_EQ(utf8ToGbk("\xF0\x9F\x98\x80!"), "?!");     // an emoji GBK cannot hold
+    EXPECT_EQ(utf8ToGbk("a\xC3(b"), "a?(b");          // a broken sequence
+    EXPECT_EQ(utf8ToGbk("\xF0\x9F\x98\x80!"), "?!");  // an emoji GBK cannot hold
     EXPECT_EQ(utf8ToGbkExact("\xE4\xB8\xAD"), std::optional<std::string>("\xD6\xD0"));  // 中
     EXPECT_EQ(utf8ToGbkExact("\xF0\x9F\x98\x80"), std::nullopt);
     EXPECT_EQ(utf8ToGbkExact("\xC3"), std::nullopt);

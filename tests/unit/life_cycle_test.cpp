@@ -19,7 +19,7 @@ using testing::ScriptedTransport;
 using Events = std::vector<std::string>;
 
 class LifeCycleTest : public ::testing::Test {
-protected:
+  protected:
     LifeCycleTest() { context.settingsFile = folder.path() / "settings.ini"; }
 
     void storeLogin(const RouterLogin& login) {

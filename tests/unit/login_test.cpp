@@ -14,7 +14,7 @@ namespace {
 using testing::RecordingHost;
 
 class LoginTest : public ::testing::Test {
-protected:
+  protected:
     LoginTest() { context.settingsFile = folder.path() / "settings.ini"; }
 
     std::string message(std::size_t i) { return gbkToUtf8(host.messages.at(i)); }
@@ -25,8 +25,8 @@ protected:
 };
 
 TEST_F(LoginTest, MissingAccountOrPasswordKeepsWindowOpenAndWritesNothing) {
-    for (const RouterLogin& typed : {RouterLogin{"", "pw", "80", "ip"},
-                                     RouterLogin{"admin", "", "80", "ip"}}) {
+    for (const RouterLogin& typed :
+         {RouterLogin{"", "pw", "80", "ip"}, RouterLogin{"admin", "", "80", "ip"}}) {
         EXPECT_FALSE(confirmLogin(context, typed));
     }
     ASSERT_EQ(host.messages.size(), 2u);
@@ -40,8 +40,9 @@ TEST_F(LoginTest, SavesAndLoadsBackEmptyPortAndIpIncluded) {
     EXPECT_TRUE(confirmLogin(context, typed));
     EXPECT_EQ(context.login, typed);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(message(0), "第一次配置完毕 如想重新配置 请删除 程序目录下的 无线路由配置.ini "
-                          "文件即可重新配置");
+    EXPECT_EQ(message(0),
+              "第一次配置完毕 如想重新配置 请删除 程序目录下的 无线路由配置.ini "
+              "文件即可重新配置");
     RouterLogin reread;
     loadLogin(reread, context.settingsFile);
     EXPECT_EQ(reread, typed);

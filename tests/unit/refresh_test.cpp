@@ -16,23 +16,45 @@ using testing::RecordingHost;
 using testing::ScriptedTransport;
 using Values = std::vector<ScriptValue>;
 
-ScriptValue n(long long v) { return ScriptValue::number(v); }
-ScriptValue q(std::string_view t) { return ScriptValue::quote(t); }
+ScriptValue n(long long v) {
+    return ScriptValue::number(v);
+}
+ScriptValue q(std::string_view t) {
+    return ScriptValue::quote(t);
+}
 
 const std::string kSsid = "\xCE\xD2\xB5\xC4\xCD\xF8";  // 我的网
 
-Values lanValues() { return {q("00-0A-EB-13-7B-00"), q("192.168.1.1"), q("255.255.255.0")}; }
+Values lanValues() {
+    return {q("00-0A-EB-13-7B-00"), q("192.168.1.1"), q("255.255.255.0")};
+}
 
 Values wlanValues() {
     // radio, SSID, channel (0 = auto), mode, MAC, IP, width, 8, rate, current channel, WDS
-    return {n(1), q(kSsid), n(0), n(5), q("00-0A-EB-13-7B-01"), q("192.168.1.1"), n(2), n(8),
-            n(71), n(6), n(0)};
+    return {n(1), q(kSsid), n(0), n(5), q("00-0A-EB-13-7B-01"), q("192.168.1.1"), n(2),
+            n(8), n(71),    n(6), n(0)};
 }
 
 Values wanValues() {
-    return {n(4), q("00-0A-EB-13-7B-02"), q("10.1.2.3"), n(2), q("255.255.255.0"), n(0), n(0),
-            q("10.1.2.1"), n(1), n(0), n(0), q("8.8.8.8 , 8.8.4.4"), q("0 day(s) 01:02:03"), n(1),
-            n(0), n(0), n(0), n(0), n(0)};
+    return {n(4),
+            q("00-0A-EB-13-7B-02"),
+            q("10.1.2.3"),
+            n(2),
+            q("255.255.255.0"),
+            n(0),
+            n(0),
+            q("10.1.2.1"),
+            n(1),
+            n(0),
+            n(0),
+            q("8.8.8.8 , 8.8.4.4"),
+            q("0 day(s) 01:02:03"),
+            n(1),
+            n(0),
+            n(0),
+            n(0),
+            n(0),
+            n(0)};
 }
 
 std::string statusPage(const Values& lan, const Values& wlan, const Values& wan) {
@@ -58,7 +80,7 @@ std::string stationPage(int stations) {
 }
 
 class RefreshTest : public ::testing::Test {
-protected:
+  protected:
     RefreshTest() { context.login = {"admin", "admin", "80", "192.168.1.1"}; }
 
     void serve(const std::string& status, const std::string& network, const std::string& station) {
@@ -146,7 +168,7 @@ TEST_F(RefreshTest, MinimumPieceCounts) {
     Values wlan = wlanValues();  // 11 values + the closing "0,0" make 13 pieces
     wlan.resize(9);              // 9 + 2 = 11 pieces: below the wireless minimum
     Values wan = wanValues();
-    wan.resize(14);              // 14 + 2 = 16 pieces: exactly the WAN minimum
+    wan.resize(14);  // 14 + 2 = 16 pieces: exactly the WAN minimum
     serve(statusPage(lanValues(), wlan, wan), "", "");
     refreshStatus(context);
     EXPECT_EQ(text(Field::ssidBox), "");

@@ -21,7 +21,9 @@ std::string compress(std::string_view data, int windowBits, int level = Z_DEFAUL
     return out;
 }
 
-std::string gzip(std::string_view data) { return compress(data, 16 + 15); }
+std::string gzip(std::string_view data) {
+    return compress(data, 16 + 15);
+}
 
 HttpResponse response(std::string body, std::string encoding = {}, std::string type = {}) {
     HttpResponse r;
@@ -83,11 +85,15 @@ TEST(DecodeTest, EncodingMustMatchExactly) {
 
 TEST(DecodeTest, Utf8CharsetIsConvertedToGbk) {
     const std::string utf8 = "\xE7\x99\xBB\xE5\xBD\x95";  // 登录
-    EXPECT_EQ(decodeResponseBody(response(utf8, "", "text/html; charset=utf-8")), "\xB5\xC7\xC2\xBC");
+    EXPECT_EQ(decodeResponseBody(response(utf8, "", "text/html; charset=utf-8")),
+              "\xB5\xC7\xC2\xBC");
     EXPECT_EQ(decodeResponseBody(response(utf8, "", "text/html; charset=UTF-8")), utf8);
     EXPECT_EQ(decodeResponseBody(response(utf8, "", "text/html; charset=gb2312")), utf8);
     // Bytes that are not UTF-8 cannot pass through as GBK: each becomes "?".
-    EXPECT_EQ(decodeResponseBody(response("a\xFF" "b", "", "charset=utf-8")), "a?b");
+    EXPECT_EQ(decodeResponseBody(response("a\xFF"
+                                          "b",
+                                          "", "charset=utf-8")),
+              "a?b");
     EXPECT_EQ(decodeResponseBody(response(gzip(utf8), "gzip", "charset=utf-8")),
               "\xB5\xC7\xC2\xBC");
 }

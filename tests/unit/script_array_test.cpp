@@ -36,8 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "1"},
         // No start marker: nothing, rather than whatever text precedes some later ");".
         ExtractCase{"absent_start", "var lanPara = new Array(1);", ""},
-        ExtractCase{"end_inside_gbk_skipped",
-                    "var wanPara = new Array(\xA1);x);", "\xA1);x"}),
+        ExtractCase{"end_inside_gbk_skipped", "var wanPara = new Array(\xA1);x);", "\xA1);x"}),
     testing::CaseName());
 
 struct SplitCase {

@@ -17,7 +17,7 @@ using testing::readBytes;
 using testing::writeBytes;
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     fs::path file() const { return folder_.path() / fs::path(kSettingsFileName); }
     const fs::path& folder() const { return folder_.path(); }
 
@@ -27,7 +27,7 @@ protected:
         return login;
     }
 
-private:
+  private:
     testing::TempFolder folder_;
 };
 

@@ -21,17 +21,17 @@ TEST_P(FindTextTest, FindsFirstMatchAtACharacterStart) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FindTextTest,
-    ::testing::Values(
-        FindCase{"first_of_two", "ab,cd,ef", ",", 2}, FindCase{"absent", "abc", "x", kNotFound},
-        FindCase{"case_sensitive", "ABC abc", "abc", 4},
-        FindCase{"longer_than_text", "ab", "abc", kNotFound},
-        // 0xA1 0x2C is one character: its second byte is no comma.
-        FindCase{"second_byte_skipped", "\xA1,x,", ",", 3},
-        // The bytes of "\xB0\xA1" appear from the second byte of "\xC4\xB0" first.
-        FindCase{"marker_inside_double_byte", "\xC4\xB0\xA1x\xB0\xA1", "\xB0\xA1", 4},
-        FindCase{"ascii_after_gbk", "\xB5\xC7\xC2\xBC abc", "abc", 5},
-        FindCase{"lead_byte_at_end", "abc\xB0", "c", 2},
-        FindCase{"only_inside_characters", "\xA1,\xA1,", ",", kNotFound}),
+    ::testing::Values(FindCase{"first_of_two", "ab,cd,ef", ",", 2},
+                      FindCase{"absent", "abc", "x", kNotFound},
+                      FindCase{"case_sensitive", "ABC abc", "abc", 4},
+                      FindCase{"longer_than_text", "ab", "abc", kNotFound},
+                      // 0xA1 0x2C is one character: its second byte is no comma.
+                      FindCase{"second_byte_skipped", "\xA1,x,", ",", 3},
+                      // The bytes of "\xB0\xA1" appear from the second byte of "\xC4\xB0" first.
+                      FindCase{"marker_inside_double_byte", "\xC4\xB0\xA1x\xB0\xA1", "\xB0\xA1", 4},
+                      FindCase{"ascii_after_gbk", "\xB5\xC7\xC2\xBC abc", "abc", 5},
+                      FindCase{"lead_byte_at_end", "abc\xB0", "c", 2},
+                      FindCase{"only_inside_characters", "\xA1,\xA1,", ",", kNotFound}),
     testing::CaseName());
 
 }  // namespace

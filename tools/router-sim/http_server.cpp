@@ -86,7 +86,7 @@ ReceivedHead receiveHead(int fd) {
 
 // cpp-httplib reads the request from here: first the mended head, then the socket.
 class SocketStream final : public httplib::Stream {
-public:
+  public:
     SocketStream(int fd, std::string pending) : fd_(fd), pending_(std::move(pending)) {}
 
     bool is_readable() const override {
@@ -148,7 +148,7 @@ public:
 
     socket_t socket() const override { return fd_; }
 
-private:
+  private:
     int fd_;
     std::string pending_;
     std::size_t offset_ = 0;
@@ -213,7 +213,7 @@ void fillResponse(WireResponse wire, httplib::Response& out) {
 }
 
 class RouterServer final : public httplib::Server {
-public:
+  public:
     explicit RouterServer(const HttpHooks& hooks) : hooks_(hooks) {}
 
     // cpp-httplib listens with a backlog of five; a burst of clients would meet dropped SYNs
@@ -228,7 +228,7 @@ public:
         }
     }
 
-private:
+  private:
     // Each connection carries one request, answered by way of the raw head: the log and the
     // site see the target as sent, while cpp-httplib parses a copy it can accept.
     bool process_and_close_socket(socket_t sock) override {
@@ -311,7 +311,9 @@ HttpServer::HttpServer(HttpHooks hooks) : impl_(std::make_unique<Impl>(std::move
     });
 }
 
-HttpServer::~HttpServer() { stop(); }
+HttpServer::~HttpServer() {
+    stop();
+}
 
 std::optional<std::uint16_t> HttpServer::start(const std::string& address, int port) {
     Impl& impl = *impl_;

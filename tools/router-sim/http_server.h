@@ -31,7 +31,7 @@ struct HttpHooks {
 };
 
 class HttpServer {
-public:
+  public:
     explicit HttpServer(HttpHooks hooks);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
@@ -44,7 +44,7 @@ public:
     // Cuts open connections short and returns once every worker has finished.
     void stop();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -25,7 +25,7 @@ struct LoggedRequest {
 std::string formatLogLine(const LoggedRequest& entry);
 
 class RequestLog {
-public:
+  public:
     // Keeps the last `keep` entries in memory, enough for a test run, bounded for a long demo.
     explicit RequestLog(std::size_t keep = 4096);
 
@@ -35,7 +35,7 @@ public:
     void record(LoggedRequest entry);
     std::vector<LoggedRequest> entries() const;
 
-private:
+  private:
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };

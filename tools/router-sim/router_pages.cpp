@@ -12,8 +12,12 @@ namespace {
 
 using Values = std::vector<ScriptValue>;
 
-ScriptValue n(long long value) { return ScriptValue::number(value); }
-ScriptValue q(std::string_view text) { return ScriptValue::quote(text); }
+ScriptValue n(long long value) {
+    return ScriptValue::number(value);
+}
+ScriptValue q(std::string_view text) {
+    return ScriptValue::quote(text);
+}
 
 std::string array(std::string_view name, const Values& values, const OneLineArrays& oneLine) {
     const bool single = oneLine.find(name) != oneLine.end();

@@ -71,7 +71,7 @@ struct WirelessForm {
 
 // Not thread-safe: the web interface holds one lock around every request it answers.
 class RouterModel {
-public:
+  public:
     RouterModel(const RouterState& initial, Timings timings, TimePoint now);
 
     // The state at `now`, after the changes that time brings: a dial that has finished, the
@@ -90,7 +90,7 @@ public:
     // more than 32 bytes). Out-of-range channel, mode or width values keep the old setting.
     bool applyWirelessForm(const WirelessForm& form, TimePoint now);
 
-private:
+  private:
     void advance(TimePoint now);
     void stepStations();
 

@@ -69,7 +69,9 @@ struct SimulatedRouter::Impl {
 SimulatedRouter::SimulatedRouter(SimOptions options)
     : impl_(std::make_unique<Impl>(std::move(options))) {}
 
-SimulatedRouter::~SimulatedRouter() { stop(); }
+SimulatedRouter::~SimulatedRouter() {
+    stop();
+}
 
 bool SimulatedRouter::start() {
     Impl& impl = *impl_;
@@ -102,7 +104,9 @@ void SimulatedRouter::stop() {
     impl_->server.stop();
 }
 
-std::uint16_t SimulatedRouter::port() const { return impl_->port; }
+std::uint16_t SimulatedRouter::port() const {
+    return impl_->port;
+}
 
 std::string SimulatedRouter::url() const {
     const std::string& address = impl_->options.address;
@@ -139,6 +143,8 @@ void SimulatedRouter::setMisbehaviour(const Misbehaviour& misbehaviour) {
     impl_->answered = 0;
 }
 
-std::vector<LoggedRequest> SimulatedRouter::requests() const { return impl_->log.entries(); }
+std::vector<LoggedRequest> SimulatedRouter::requests() const {
+    return impl_->log.entries();
+}
 
 }  // namespace routerdesk::sim

@@ -14,7 +14,7 @@
 namespace routerdesk::sim {
 
 class SimulatedRouter {
-public:
+  public:
     // The default serves on 127.0.0.1 at a free port, login admin/admin.
     explicit SimulatedRouter(SimOptions options = {});
     ~SimulatedRouter();  // stops
@@ -44,7 +44,7 @@ public:
     // The last 4096 requests that arrived, in order, malformed ones included.
     std::vector<LoggedRequest> requests() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
