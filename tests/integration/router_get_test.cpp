@@ -1,13 +1,13 @@
 // routerGet over the real transport, against raw loopback listeners.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <chrono>
 
-#include "tests/support/case_name.h"
 #include "core/router_request.h"
 #include "tests/integration/loopback_listener.h"
+#include "tests/support/case_name.h"
 #include "tests/support/recording_host.h"
+#include "tools/router-sim/response_shaping.h"
 
 namespace routerdesk {
 namespace {
@@ -23,17 +23,7 @@ std::string httpAnswer(const std::string& status, const std::string& headers,
 }
 
 std::string gzip(std::string_view data) {
-    z_stream stream{};
-    deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 16 + 15, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())) + 32, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    stream.avail_in = static_cast<uInt>(data.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
+    return sim::compressBody(data, sim::BodyEncoding::gzip);
 }
 
 class RouterGetLoopbackTest : public ::testing::Test {
