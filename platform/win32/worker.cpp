@@ -1,6 +1,6 @@
-// Worker threads on Windows: a native thread whose handle is closed at once. MinGW's pthreads
-// layer under std::thread was seen to lose a detached thread before it ran, leaving its
-// request waited for without end.
+// Worker threads on Windows: a native thread whose handle is closed at once. The program keeps
+// its waiting to Win32 primitives; MinGW's pthreads layer under std::thread has sleeps and timed
+// waits that were seen to hang for good under Wine.
 #include "core/worker.h"
 
 #include <windows.h>
