@@ -2,7 +2,6 @@
 // that the system has.
 #include "ui/win32/theme_painting.h"
 
-#include <climits>
 #include <string_view>
 
 #include "ui/layout/window_layout.h"
@@ -11,20 +10,6 @@
 
 namespace routerdesk::win32 {
 namespace {
-
-std::wstring utf8ToWide(std::string_view utf8) {
-    if (utf8.empty() || utf8.size() > INT_MAX) {
-        return {};
-    }
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
-}
 
 std::wstring trimmed(std::wstring_view text) {
     const std::size_t first = text.find_first_not_of(L' ');

@@ -7,19 +7,31 @@
 
 namespace routerdesk::win32 {
 
-std::wstring gbkToWide(std::string_view gbk) {
-    constexpr UINT kGbk = 936;
-    if (gbk.empty() || gbk.size() > INT_MAX) {
+namespace {
+
+std::wstring multiByteToWide(UINT codePage, std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX) {
         return {};
     }
-    const int size = static_cast<int>(gbk.size());
-    const int length = MultiByteToWideChar(kGbk, 0, gbk.data(), size, nullptr, 0);
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
     if (length <= 0) {
         return {};
     }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(kGbk, 0, gbk.data(), size, wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
+}
+
+}  // namespace
+
+std::wstring gbkToWide(std::string_view gbk) {
+    constexpr UINT kGbk = 936;
+    return multiByteToWide(kGbk, gbk);
+}
+
+std::wstring utf8ToWide(std::string_view utf8) {
+    return multiByteToWide(CP_UTF8, utf8);
 }
 
 std::string windowTextGbk(HWND window) {

@@ -9,6 +9,8 @@
 namespace routerdesk::win32 {
 
 std::wstring gbkToWide(std::string_view gbk);
+// For the program's own UTF-8 data, such as the theme's font names.
+std::wstring utf8ToWide(std::string_view utf8);
 
 // The control's text as GBK; a character GBK cannot hold becomes "?".
 std::string windowTextGbk(HWND window);
