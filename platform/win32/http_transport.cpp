@@ -151,13 +151,21 @@ std::string queryHeader(HINTERNET request, DWORD which) {
     }
 }
 
-// Reads to the end of the body, or to the cap; a read that fails part-way keeps what came.
-void readBody(HINTERNET request, std::string& body) {
+// Reads to the end of the body, or to the cap, or to the deadline; a read that fails part-way
+// keeps what came. WinINet's receive time-out is per read, so a server that trickles a byte at a
+// time would otherwise hold the request, and every refresh after it, for as long as it likes.
+void readBody(HINTERNET request, ULONGLONG deadline, std::string& body) {
     std::vector<char> chunk(64 * 1024);
-    for (;;) {
+    while (GetTickCount64() < deadline) {
+        // A synchronous read waits until its whole buffer is filled, so ask only for what has
+        // already come in.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0) || available == 0) {
+            return;
+        }
         DWORD read = 0;
-        if (!InternetReadFile(request, chunk.data(), static_cast<DWORD>(chunk.size()), &read) ||
-            read == 0) {
+        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(available, chunk.size()));
+        if (!InternetReadFile(request, chunk.data(), wanted, &read) || read == 0) {
             return;
         }
         const std::size_t room = kMaxBodyBytes - std::min(kMaxBodyBytes, body.size());
@@ -213,6 +221,8 @@ class WinInetTransport final : public HttpTransport {
   private:
     bool fetch(const Address& address, const std::string& headers, HttpResponse& response,
                std::string& location) const {
+        const ULONGLONG deadline =
+            GetTickCount64() + static_cast<ULONGLONG>(kRequestTimeout.count());
         const InternetHandle connection(InternetConnectA(session_.get(), address.host.c_str(),
                                                          address.port, nullptr, nullptr,
                                                          INTERNET_SERVICE_HTTP, 0, 0));
@@ -251,7 +261,7 @@ class WinInetTransport final : public HttpTransport {
         response.contentType = queryHeader(request.get(), HTTP_QUERY_CONTENT_TYPE);
         response.contentEncoding = queryHeader(request.get(), HTTP_QUERY_CONTENT_ENCODING);
         location = queryHeader(request.get(), HTTP_QUERY_LOCATION);
-        readBody(request.get(), response.body);
+        readBody(request.get(), deadline, response.body);
         return true;
     }
 
