@@ -58,7 +58,6 @@ class Window:
         main = program.main_window(timeout=20)
         wanted = set(EXPECTED_FIELDS) | {STATUS_LINE}
         self.controls = {a.name: a for a in descendants(main) if a.name in wanted}
-        self.buttons = {a.name: a for a in descendants(main) if a.name == HANG_UP_BUTTON}
         self.main = main
         self.slowest = 0.0
 
@@ -135,6 +134,24 @@ class Suite:
     def alive(self, program, what):
         self.checks.true(f"{what}: routerdesk still running", program.process.poll() is None)
 
+    def check_fields(self, case):
+        """Each field keeps its last good text, or shows what the case rightly shows."""
+        seen = self.window_a.fields()
+        wrong = []
+        for name, want in self.expected.items():
+            rule = case.shows.get(name, want)
+            good = rule(seen[name]) if callable(rule) else seen[name] == rule
+            self.checks.true(f"{case.name}: field {name} = {seen[name]!r}", good)
+            if not good:
+                wrong.append(name)
+        for name in case.shows:
+            self.expected[name] = seen[name]
+        shown = ", ".join(f"{n}={seen[n]!r}" for n in case.shows
+                          if n in (SSID_BOX, STATION_LABEL, CHANNEL_BOX))
+        case.observed += "fields as expected" if not wrong else f"WRONG: {', '.join(wrong)}"
+        if shown and len(case.shows) < 4:
+            case.observed += f" ({shown})"
+
 
 def page_with_ssid(pages, target, ssid_bytes):
     return pages[target].replace(SIM_SSID.encode("gbk"), ssid_bytes)
@@ -181,7 +198,7 @@ def build_cases(suite, good, pages, front, other, refuse_sim):
     cut_at = pages[status].index(b"var wlanPara") + 40
 
     def one_pass(case):
-        return [r for r in front.since(case.first_request)]
+        return front.since(case.first_request)
 
     def check_stream(suite, case):
         sent = [r.sent for r in one_pass(case) if r.mode == case.mode.name]
@@ -218,11 +235,11 @@ def build_cases(suite, good, pages, front, other, refuse_sim):
 
     keep = "fields keep their last good texts"
     return [
-        Case("refused connection", keep, run=Suite.refused),
+        Case("refused connection", keep, run=refused),
         Case("no answer at all", keep + "; window live, a click is taken; recovers",
-             hr.Silent(), run=Suite.silent),
+             hr.Silent(), run=silent),
         Case("one byte a second", keep + "; window live", hr.Trickle(
-            lambda t: ok(page_of(t, pages[status]))), run=Suite.trickle),
+            lambda t: ok(page_of(t, pages[status]))), run=trickle),
         Case("random bytes", keep, hr.Reply("random bytes", lambda t: noise)),
         Case("random body", keep, hr.Reply("random body", lambda t: ok(noise))),
         Case("invalid GBK", "SSID shown with replacement marks, the rest kept",
@@ -245,7 +262,7 @@ def build_cases(suite, good, pages, front, other, refuse_sim):
         Case("100 MiB body", "first 16 MiB read (SSID 巨大), the rest refused",
              hr.Stream("100 MiB", lambda t: page_of(t, huge_page), 100 * MIB),
              shows={SSID_BOX: "\n巨大"}, check=check_stream),
-        Case("gzip bomb", f"page before the bomb read (SSID 炸弹), output capped",
+        Case("gzip bomb", "page before the bomb read (SSID 炸弹), output capped",
              hr.Reply("gzip bomb", lambda t: ok(bomb if t == status else page_of(t, b""),
                                                 extra=["Content-Encoding: gzip"]
                                                 if t == status else [])),
@@ -285,11 +302,12 @@ def build_cases(suite, good, pages, front, other, refuse_sim):
         Case("good router again", "every field as the good router has it",
              suite.proxy_to(good, "good"), shows=dict(EXPECTED_FIELDS)),
         Case("sim --refuse-login", "login-failure message once, fields kept, refresh stopped",
-             suite.proxy_to(refuse_sim, "refuse login"), run=Suite.refused_login),
+             suite.proxy_to(refuse_sim, "refuse login"), run=refused_login),
     ]
 
 
-# The cases that need more than one plain pass; each leaves the front held at a checkpoint.
+# The cases that need more than one plain pass. Each ends with the front set to hold the
+# first request of the next pass, as a plain case does.
 
 def refused(suite, case):
     front = suite.front_a
@@ -357,34 +375,6 @@ def refused_login(suite, case):
     case.observed += "; message shown once, no request in the next 7 s"
 
 
-Suite.refused = staticmethod(refused)
-Suite.silent = staticmethod(silent)
-Suite.trickle = staticmethod(trickle)
-Suite.refused_login = staticmethod(refused_login)
-
-
-def check_fields(self, case):
-    """Each field keeps its last good text, or shows what the case rightly shows."""
-    window, expected = self.window_a, self.expected
-    seen = window.fields()
-    wrong = []
-    for name, want in expected.items():
-        rule = case.shows.get(name, want)
-        good = rule(seen[name]) if callable(rule) else seen[name] == rule
-        self.checks.true(f"{case.name}: field {name} = {seen[name]!r}", good)
-        if not good:
-            wrong.append(name)
-    for name in case.shows:
-        expected[name] = seen[name]
-    shown = ", ".join(f"{n}={seen[n]!r}" for n in case.shows if n in (SSID_BOX, STATION_LABEL,
-                                                                      CHANNEL_BOX))
-    case.observed += ("fields as expected" if not wrong else f"WRONG: {', '.join(wrong)}") + (
-        f" ({shown})" if shown and len(case.shows) < 4 else "")
-
-
-Suite.check_fields = check_fields
-
-
 def play(suite, cases):
     front, program = suite.front_a, suite.program_a
     base_rss, _ = memory_kib(program.process.pid)
@@ -400,7 +390,7 @@ def play(suite, cases):
             case.run(suite, case)
         else:
             front.release(case.mode)
-        if case.run is not Suite.refused_login:
+        if case.run is not refused_login:
             front.wait_held(timeout=60)
             suite.alive(program, case.name)
             suite.check_fields(case)
