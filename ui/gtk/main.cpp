@@ -3,6 +3,10 @@
 
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "core/http_transport.h"
 #include "core/life_cycle.h"
 #include "core/program_context.h"
@@ -11,6 +15,15 @@
 
 int main(int argc, char** argv) {
     using namespace routerdesk;
+
+#if defined(__GLIBC__)
+    // A fixed threshold instead of glibc's sliding one. Once a large response body is freed,
+    // the sliding threshold rises to its size, and later bodies of up to that size are carved
+    // from the heaps of the request threads' arenas, which keep their pages: a router that
+    // answers with a few huge bodies would leave the program holding 100 MiB and more for the
+    // rest of the run. Blocks from 1 MiB on are mapped on their own and go back when freed.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
 
     if (!gtk_init_check(&argc, &argv)) {
         std::fputs("routerdesk: cannot open the display (is DISPLAY set?)\n", stderr);
