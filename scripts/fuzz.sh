@@ -15,6 +15,7 @@ case "$seconds" in
         ;;
 esac
 
+scripts/install-deps.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "${JOBS:-$(nproc)}"
 
