@@ -9,6 +9,7 @@ packages=(
     wine wine64 xvfb xauth x11-utils imagemagick xdotool
     libgtkmm-3.0-dev at-spi2-core python3-pyatspi gir1.2-atspi-2.0 dbus-x11
     fonts-wqy-zenhei
+    clang libclang-rt-14-dev
 )
 
 missing=()
