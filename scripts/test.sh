@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: Linux (with the GTK program end to end),
-# Linux under ASan + UBSan, and the Windows build under Wine (with RouterDesk.exe end to end
-# against the Linux simulated router).
+# Linux under ASan + UBSan, the Windows build under Wine (with RouterDesk.exe end to end
+# against the Linux simulated router), and the fuzzers for a minute each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,4 +39,9 @@ for preset in linux linux-asan mingw-w64; do
     fi
 done
 WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
+
+# The fuzzers, a minute each by default, from the simulated router's pages and what earlier runs
+# of this tree found.
+echo "=== fuzz"
+scripts/fuzz.sh "${ROUTERDESK_FUZZ_SECONDS:-60}" || status=1
 exit $status
