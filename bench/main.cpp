@@ -37,7 +37,8 @@ constexpr std::string_view kUsage =
     "  pass-overhead   refresh pass against the router vs the same GETs on the bare transport\n"
     "  cpu-per-pass    refresh pass on bodies fetched beforehand, returned at once\n"
     "  array-reader    script array reader vs memmem/memchr on a 1 MiB GBK page\n"
-    "  memory          resident memory after 10 and after --passes passes\n"
+    "  memory          resident memory after 10 and after --passes passes (--instant: on\n"
+    "                  answers fetched once, without the transport)\n"
     "  outage          gaps between event-loop dispatches during --seconds of a silent router\n"
     "  write-settings FOLDER PORT   the settings file for 127.0.0.1:PORT, admin/admin\n"
     "--router URL: a running routerdesk-sim (http://127.0.0.1:PORT); without it the Linux build\n"
@@ -48,6 +49,7 @@ struct Options {
     std::string routerUrl;
     int passes = 0;
     int seconds = 10;
+    bool instant = false;  // memory: answers fetched once, so the transport is left out
     std::vector<std::string> rest;
 };
 
@@ -65,6 +67,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.passes = std::atoi(argv[++i]);
         } else if (i + 1 < argc && arg == "--seconds") {
             options.seconds = std::atoi(argv[++i]);
+        } else if (arg == "--instant") {
+            options.instant = true;
         } else if (arg.starts_with("--")) {
             return std::nullopt;
         } else {
@@ -406,7 +410,11 @@ int arrayReader(const Options& options) {
 int memory(const Options& options) {
     Router router(options.routerUrl);
     const int passes = options.passes > 0 ? options.passes : 1000;
-    PassRig rig(router.login(), makeHttpTransport());
+    std::shared_ptr<HttpTransport> transport = makeHttpTransport();
+    if (options.instant) {
+        transport = std::make_shared<InstantTransport>(fetchAnswers(router));
+    }
+    PassRig rig(router.login(), transport);
     MemoryReading early;
     std::string curve;
     for (int i = 1; i <= passes; ++i) {
@@ -424,11 +432,12 @@ int memory(const Options& options) {
     const MemoryReading late = readMemory();
     const auto kib = [](std::uint64_t bytes) { return static_cast<long long>(bytes / 1024); };
     std::printf(
-        "RESULT memory passes=%d rss10_kib=%lld rss_kib=%lld growth_kib=%lld private10_kib=%lld "
+        "RESULT memory transport=%s passes=%d rss10_kib=%lld rss_kib=%lld growth_kib=%lld "
+        "private10_kib=%lld "
         "private_kib=%lld\n",
-        passes, kib(early.residentBytes), kib(late.residentBytes),
-        kib(late.residentBytes) - kib(early.residentBytes), kib(early.privateBytes),
-        kib(late.privateBytes));
+        options.instant ? "instant" : "real", passes, kib(early.residentBytes),
+        kib(late.residentBytes), kib(late.residentBytes) - kib(early.residentBytes),
+        kib(early.privateBytes), kib(late.privateBytes));
     std::printf("CURVE rss_kib_by_pass%s\n", curve.c_str());
     return 0;
 }
