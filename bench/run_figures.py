@@ -7,6 +7,7 @@ exit code is 1 only when a benchmark program crashed or printed no result.
 
 import argparse
 import os
+import random
 import shutil
 import signal
 import statistics
@@ -72,18 +73,30 @@ class Sim:
 
 
 class Xvfb:
+    """An X server of this run's own. Its display number is picked far from the low ones that
+    other servers on the machine take first: a server ending on a shared number takes the
+    socket of the number with it. No reset when the last client leaves: a program started just
+    then would find no server."""
+
     def __init__(self, work):
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-             "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-            stderr=open(work / "xvfb.log", "w"))
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            number = pipe.readline().strip()
-        if not number:
-            raise BenchFailed("Xvfb did not start")
-        self.display = f":{number}"
+        for _ in range(20):
+            number = random.randrange(200, 900)
+            if Path(f"/tmp/.X{number}-lock").exists() or \
+                    Path(f"/tmp/.X11-unix/X{number}").exists():
+                continue
+            read_end, write_end = os.pipe()
+            self.process = subprocess.Popen(
+                ["Xvfb", f":{number}", "-noreset", "-displayfd", str(write_end), "-screen", "0",
+                 "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write_end,),
+                stdout=subprocess.DEVNULL, stderr=open(work / "xvfb.log", "w"))
+            os.close(write_end)
+            with os.fdopen(read_end) as pipe:
+                said = pipe.readline().strip()
+            if said:
+                self.display = f":{said}"
+                return
+            self.process.wait()
+        raise BenchFailed("Xvfb did not start")
 
     def stop(self):
         self.process.terminate()
