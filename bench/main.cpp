@@ -38,7 +38,7 @@ constexpr std::string_view kUsage =
     "  cpu-per-pass    refresh pass on bodies fetched beforehand, returned at once\n"
     "  array-reader    script array reader vs memmem/memchr on a 1 MiB GBK page\n"
     "  memory          resident memory after 10 and after --passes passes (--instant: on\n"
-    "                  answers fetched once, without the transport)\n"
+    "                  answers fetched once, without the transport; --bare: the GETs alone)\n"
     "  outage          gaps between event-loop dispatches during --seconds of a silent router\n"
     "  write-settings FOLDER PORT   the settings file for 127.0.0.1:PORT, admin/admin\n"
     "--router URL: a running routerdesk-sim (http://127.0.0.1:PORT); without it the Linux build\n"
@@ -50,6 +50,7 @@ struct Options {
     int passes = 0;
     int seconds = 10;
     bool instant = false;  // memory: answers fetched once, so the transport is left out
+    bool bare = false;     // memory: the pass's GETs on the bare transport, nothing else
     std::vector<std::string> rest;
 };
 
@@ -69,6 +70,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.seconds = std::atoi(argv[++i]);
         } else if (arg == "--instant") {
             options.instant = true;
+        } else if (arg == "--bare") {
+            options.bare = true;
         } else if (arg.starts_with("--")) {
             return std::nullopt;
         } else {
@@ -415,10 +418,15 @@ int memory(const Options& options) {
         transport = std::make_shared<InstantTransport>(fetchAnswers(router));
     }
     PassRig rig(router.login(), transport);
+    const std::vector<HttpRequest> requests = passRequests(router.login());
     MemoryReading early;
     std::string curve;
     for (int i = 1; i <= passes; ++i) {
-        rig.pass();
+        if (options.bare) {
+            bareGets(*transport, requests);
+        } else {
+            rig.pass();
+        }
         if (i == 10 || i % 100 == 0 || i == passes) {
             // Workers end just after they wake the pass: let the last one go before reading.
             pause(std::chrono::milliseconds(100));
@@ -435,9 +443,12 @@ int memory(const Options& options) {
         "RESULT memory transport=%s passes=%d rss10_kib=%lld rss_kib=%lld growth_kib=%lld "
         "private10_kib=%lld "
         "private_kib=%lld\n",
-        options.instant ? "instant" : "real", passes, kib(early.residentBytes),
-        kib(late.residentBytes), kib(late.residentBytes) - kib(early.residentBytes),
-        kib(early.privateBytes), kib(late.privateBytes));
+        options.bare      ? "bare-gets"
+        : options.instant ? "instant"
+                          : "real",
+        passes, kib(early.residentBytes), kib(late.residentBytes),
+        kib(late.residentBytes) - kib(early.residentBytes), kib(early.privateBytes),
+        kib(late.privateBytes));
     std::printf("CURVE rss_kib_by_pass%s\n", curve.c_str());
     return 0;
 }
