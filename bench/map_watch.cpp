@@ -1,5 +1,6 @@
 // routerdesk-map-watch: starts a program and prints how long it took until the X server mapped
-// its top-level window with the given name, measured from just before the program was started.
+// its top-level window with the given name, measured from just before the program was started,
+// with the CPU time the program had used by then and the time it had waited for a CPU.
 // Usage: routerdesk-map-watch [--name PREFIX] [--timeout-ms N] -- PROGRAM [ARGS...]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -12,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -46,6 +49,29 @@ std::string windowName(Display* display, Window window) {
         }
     }
     return name;
+}
+
+// Summed over the program's threads so far: time on a CPU, and time runnable but waiting for
+// one. The second is what a busy machine adds to the start.
+struct SchedTimes {
+    double cpuMs = 0;
+    double waitMs = 0;
+};
+
+SchedTimes schedTimes(pid_t pid) {
+    SchedTimes times;
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream stat(task.path() / "schedstat");
+        double onCpuNs = 0;
+        double waitingNs = 0;
+        if (stat >> onCpuNs >> waitingNs) {
+            times.cpuMs += onCpuNs / 1e6;
+            times.waitMs += waitingNs / 1e6;
+        }
+    }
+    return times;
 }
 
 void endChild(pid_t child) {
@@ -111,7 +137,9 @@ int main(int argc, char** argv) {
             const double mapped = nowMs() - start;
             const std::string name = windowName(display, event.xmap.window);
             if (name.compare(0, prefix.size(), prefix) == 0) {
-                std::printf("RESULT mapped ms=%.1f\n", mapped);
+                const SchedTimes times = schedTimes(child);
+                std::printf("RESULT mapped ms=%.1f cpu_ms=%.1f runqueue_wait_ms=%.1f\n", mapped,
+                            times.cpuMs, times.waitMs);
                 std::fflush(stdout);
                 endChild(child);
                 return 0;
