@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <mutex>
 #include <vector>
 
 #include "bench/bench_host.h"
