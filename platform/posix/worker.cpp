@@ -41,8 +41,8 @@ void workerLoop(std::function<void()> job) {
         job = nullptr;  // the job's captures go now, not when the next job comes
         std::unique_lock lock(workers.mutex);
         ++workers.parked;
-        const bool woken = workers.jobArrived.wait_for(lock, kParkedFor,
-                                                       [&] { return !workers.jobs.empty(); });
+        const bool woken =
+            workers.jobArrived.wait_for(lock, kParkedFor, [&] { return !workers.jobs.empty(); });
         --workers.parked;
         if (!woken) {
             return;

@@ -50,7 +50,9 @@ std::size_t findByWalkingForward(std::string_view text, std::string_view needle)
 
 TEST(FindTextTest, AgreesWithAWalkOverEveryCharacterStart) {
     std::mt19937 random(7);
-    const std::string alphabet = "\xB0\xA1\xC4" "a,@";
+    const std::string alphabet =
+        "\xB0\xA1\xC4"
+        "a,@";
     const auto textOf = [&](std::size_t length) {
         std::string text;
         for (std::size_t i = 0; i < length; ++i) {
