@@ -1,5 +1,8 @@
-// The GBK-aware search: a plain byte search finds candidates, a forward walk over character starts
-// rejects those that begin on the second byte of a two-byte character.
+// The GBK-aware search: a plain byte search finds candidates, and a candidate is kept only when it
+// begins a character. That is decided backwards: the byte before a run of bytes of 0x80 and above
+// ends a character (it is one, or the second byte of one), so the run pairs up from its start and
+// the candidate starts a character when the run is of even length. Walking forward over every
+// character start instead made the search ten times slower than the byte search on a long page.
 #include "core/text.h"
 
 namespace routerdesk {
@@ -10,19 +13,22 @@ std::size_t findText(std::string_view text, std::string_view needle) {
     }
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     std::size_t from = 0;
-    std::size_t charStart = 0;  // always the start of a character, never past a candidate
+    std::size_t charStart = 0;  // a known character start; no walk goes back past it
     while (from + needle.size() <= text.size()) {
         const std::size_t candidate = text.find(needle, from);
         if (candidate == kNotFound) {
             return kNotFound;
         }
-        while (charStart < candidate) {
-            charStart += bytes[charStart] >= 0x80 ? 2 : 1;
+        std::size_t runStart = candidate;
+        while (runStart > charStart && bytes[runStart - 1] >= 0x80) {
+            --runStart;
         }
-        if (charStart == candidate) {
+        if ((candidate - runStart) % 2 == 0) {
             return candidate;
         }
-        from = candidate + 1;  // the candidate began inside a two-byte character
+        // The candidate is the second byte of a two-byte character; the next one starts after it.
+        charStart = candidate + 1;
+        from = candidate + 1;
     }
     return kNotFound;
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace routerdesk {
 namespace {
 
@@ -33,6 +35,38 @@ INSTANTIATE_TEST_SUITE_P(
                       FindCase{"lead_byte_at_end", "abc\xB0", "c", 2},
                       FindCase{"only_inside_characters", "\xA1,\xA1,", ",", kNotFound}),
     testing::CaseName());
+
+// The plain definition, a walk over every character start, against the search on many texts made
+// of lead bytes, bytes that are second bytes or ASCII, and commas: runs of each length and parity.
+std::size_t findByWalkingForward(std::string_view text, std::string_view needle) {
+    for (std::size_t at = 0; at + needle.size() <= text.size();) {
+        if (text.substr(at, needle.size()) == needle) {
+            return at;
+        }
+        at += static_cast<unsigned char>(text[at]) >= 0x80 ? 2 : 1;
+    }
+    return kNotFound;
+}
+
+TEST(FindTextTest, AgreesWithAWalkOverEveryCharacterStart) {
+    std::mt19937 random(7);
+    const std::string alphabet =
+        "\xB0\xA1\xC4"
+        "a,@";
+    const auto textOf = [&](std::size_t length) {
+        std::string text;
+        for (std::size_t i = 0; i < length; ++i) {
+            text += alphabet[random() % alphabet.size()];
+        }
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string text = textOf(random() % 24);
+        const std::string needle = textOf(1 + random() % 3);
+        ASSERT_EQ(findText(text, needle), findByWalkingForward(text, needle))
+            << ::testing::PrintToString(text) << " / " << ::testing::PrintToString(needle);
+    }
+}
 
 }  // namespace
 }  // namespace routerdesk

@@ -2,6 +2,7 @@
 #include <gtkmm.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -25,6 +26,10 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
 
+    // The program draws nothing with OpenGL. Unless told otherwise, GDK would still load the GL
+    // driver at start to rank the screen's visuals by it: with Mesa's software driver that was
+    // half of the time to the first window. A GDK_GL the user set is left as it is.
+    setenv("GDK_GL", "disable", 0);
     if (!gtk_init_check(&argc, &argv)) {
         std::fputs("routerdesk: cannot open the display (is DISPLAY set?)\n", stderr);
         return 1;
