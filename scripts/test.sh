@@ -40,6 +40,11 @@ for preset in linux linux-asan mingw-w64; do
 done
 WINEPREFIX="$WINEPREFIX" wineserver -k 2>/dev/null || true
 
+# The benchmarks in their short form: their figures mean little on a shared CI machine, so this
+# only shows that every one of them still runs, on both builds.
+echo "=== bench (quick)"
+scripts/bench.sh --quick --sim "$sim" || status=1
+
 # The fuzzers, a minute each by default, from the simulated router's pages and what earlier runs
 # of this tree found.
 echo "=== fuzz"
