@@ -25,16 +25,17 @@ class Converter {
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
     // Converts as much of `in` as it can; leaves `in` at the first byte it could not take.
+    // Called once for every byte that will not convert, so it must cost little: the buffer is
+    // the converter's own, not cleared afresh on each call.
     void convert(std::string_view& in, std::string& out) {
-        std::array<char, 4096> buffer{};
         while (!in.empty()) {
             char* src = const_cast<char*>(in.data());
             std::size_t srcLeft = in.size();
-            char* dst = buffer.data();
-            std::size_t dstLeft = buffer.size();
+            char* dst = buffer_.data();
+            std::size_t dstLeft = buffer_.size();
             const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
             const int error = errno;
-            out.append(buffer.data(), buffer.size() - dstLeft);
+            out.append(buffer_.data(), buffer_.size() - dstLeft);
             in.remove_prefix(in.size() - srcLeft);
             if (rc != static_cast<std::size_t>(-1) || error != E2BIG) {
                 return;
@@ -44,6 +45,7 @@ class Converter {
 
   private:
     iconv_t cd_;
+    std::array<char, 4096> buffer_{};
 };
 
 // Length of one GBK character at the start of `text` (for skipping one that will not convert).

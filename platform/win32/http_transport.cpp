@@ -152,9 +152,14 @@ std::string queryHeader(HINTERNET request, DWORD which) {
 }
 
 // Reads to the end of the body, or to the cap; a read that fails part-way keeps what came.
-void readBody(HINTERNET request, std::string& body) {
+// WinINet's receive time-out bounds each read only, so a router that drips a byte now and then
+// would hold the request for ever: past `deadline` (GetTickCount64) the body ends there too.
+void readBody(HINTERNET request, std::string& body, ULONGLONG deadline) {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
+        if (GetTickCount64() >= deadline) {
+            return;
+        }
         DWORD read = 0;
         if (!InternetReadFile(request, chunk.data(), static_cast<DWORD>(chunk.size()), &read) ||
             read == 0) {
@@ -170,12 +175,13 @@ void readBody(HINTERNET request, std::string& body) {
 
 class WinInetTransport final : public HttpTransport {
   public:
-    WinInetTransport()
+    explicit WinInetTransport(std::chrono::milliseconds timeout)
         // No agent: the User-Agent line comes with the header block, and WinINet would
         // otherwise send one of its own beside it.
-        : session_(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {
+        : session_(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)),
+          timeout_(timeout) {
         if (session_) {
-            DWORD timeout = static_cast<DWORD>(kRequestTimeout.count());
+            DWORD timeout = static_cast<DWORD>(timeout_.count());
             for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                  INTERNET_OPTION_RECEIVE_TIMEOUT}) {
                 InternetSetOptionW(session_.get(), option, &timeout, sizeof(timeout));
@@ -213,6 +219,7 @@ class WinInetTransport final : public HttpTransport {
   private:
     bool fetch(const Address& address, const std::string& headers, HttpResponse& response,
                std::string& location) const {
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_.count());
         const InternetHandle connection(InternetConnectA(session_.get(), address.host.c_str(),
                                                          address.port, nullptr, nullptr,
                                                          INTERNET_SERVICE_HTTP, 0, 0));
@@ -251,17 +258,18 @@ class WinInetTransport final : public HttpTransport {
         response.contentType = queryHeader(request.get(), HTTP_QUERY_CONTENT_TYPE);
         response.contentEncoding = queryHeader(request.get(), HTTP_QUERY_CONTENT_ENCODING);
         location = queryHeader(request.get(), HTTP_QUERY_LOCATION);
-        readBody(request.get(), response.body);
+        readBody(request.get(), response.body, deadline);
         return true;
     }
 
     InternetHandle session_;
+    std::chrono::milliseconds timeout_;
 };
 
 }  // namespace
 
-std::shared_ptr<HttpTransport> makeHttpTransport() {
-    return std::make_shared<WinInetTransport>();
+std::shared_ptr<HttpTransport> makeHttpTransport(std::chrono::milliseconds timeout) {
+    return std::make_shared<WinInetTransport>(timeout);
 }
 
 }  // namespace routerdesk
