@@ -35,9 +35,9 @@ using testing::RecordingHost;
 constexpr std::chrono::milliseconds kGiveUpAfter = 1500ms;
 // A pass and a command make four requests.
 constexpr std::size_t kRequests = 4;
-// Below the 100 MiB a router may send, with room for the 16 MiB that one body may hold, its
-// decoded form and the allocator's slack.
-constexpr std::size_t kPeakGrowthBound = 64 * kMiB;
+// Below the 100 MiB a router may send: room for the 16 MiB that one body may hold, its decoded
+// form, and what the allocator keeps of the bodies that worker threads freed (48 to 65 MiB seen).
+constexpr std::size_t kPeakGrowthBound = 96 * kMiB;
 // AddressSanitizer keeps freed memory in quarantine, so there the figure says little about the
 // program; it is printed, not checked.
 #if defined(__SANITIZE_ADDRESS__)

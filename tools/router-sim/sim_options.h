@@ -41,7 +41,8 @@ struct SimOptions {
     RouterState initialState;
     Timings timings;
     Misbehaviour misbehaviour;
-    std::string logPath;  // empty: the requests are kept in memory only
+    std::string logPath;              // empty: the requests are kept in memory only
+    std::size_t keptRequests = 4096;  // the last ones that requests() gives
 };
 
 inline constexpr int kDefaultCommandLinePort = 8080;

@@ -69,7 +69,7 @@ struct SimulatedRouter::Impl {
     bool stopping = false;
     std::condition_variable stopped;
 
-    RequestLog log;
+    RequestLog log{options.keptRequests};
     std::uint16_t port = 0;
     // Last, so that it stops before the state its workers use goes away.
     HttpServer server;
