@@ -181,10 +181,10 @@ class WinInetTransport final : public HttpTransport {
         : session_(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)),
           timeout_(timeout) {
         if (session_) {
-            DWORD timeout = static_cast<DWORD>(timeout_.count());
+            DWORD limit = static_cast<DWORD>(timeout_.count());
             for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                  INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-                InternetSetOptionW(session_.get(), option, &timeout, sizeof(timeout));
+                InternetSetOptionW(session_.get(), option, &limit, sizeof(limit));
             }
         }
     }
