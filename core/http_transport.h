@@ -38,7 +38,9 @@ class HttpTransport {
     virtual HttpResponse get(const HttpRequest& request) = 0;
 };
 
-// The platform's transport (libcurl on Linux, WinINet on Windows).
-std::shared_ptr<HttpTransport> makeHttpTransport();
+// The platform's transport (libcurl on Linux, WinINet on Windows). `timeout` bounds the
+// connect, the send and the whole wait for the answer of each hop, a drip-fed one included.
+std::shared_ptr<HttpTransport> makeHttpTransport(
+    std::chrono::milliseconds timeout = kRequestTimeout);
 
 }  // namespace routerdesk

@@ -105,14 +105,14 @@ std::string inflateDeflate(std::string_view data) {
     return out;
 }
 
-std::string decodeResponseBody(const HttpResponse& response) {
-    std::string body;
+std::string decodeResponseBody(HttpResponse response) {
+    std::string body = std::move(response.body);
     if (response.contentEncoding == "gzip") {
-        body = gunzipMembers(response.body);
+        body = gunzipMembers(body);
     } else if (response.contentEncoding == "deflate") {
-        body = inflateDeflate(response.body);
-    } else {
-        body = response.body.substr(0, kMaxBodyBytes);
+        body = inflateDeflate(body);
+    } else if (body.size() > kMaxBodyBytes) {
+        body.resize(kMaxBodyBytes);
     }
     if (response.contentType.find("utf-8") != std::string::npos) {
         body = utf8ToGbk(body);

@@ -17,7 +17,8 @@ std::string inflateDeflate(std::string_view data);
 
 // The body as a caller sees it: decompressed when the Content-Encoding is exactly "gzip" or
 // "deflate", converted from UTF-8 to GBK when the Content-Type contains "utf-8", and cut at the
-// first zero byte. Output is capped at kMaxBodyBytes.
-std::string decodeResponseBody(const HttpResponse& response);
+// first zero byte. Output is capped at kMaxBodyBytes. Taken by value, so that a caller done
+// with the response hands its body over instead of holding a second copy of up to 16 MiB.
+std::string decodeResponseBody(HttpResponse response);
 
 }  // namespace routerdesk

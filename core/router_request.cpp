@@ -135,7 +135,7 @@ std::string routerGet(ProgramContext& context, const std::string& url,
     if (!context.host.waitWhileDispatching(pending->done, kRequestTimeout)) {
         return {};  // the worker's late result lands in `pending` and is dropped with it
     }
-    return decodeResponseBody(pending->response);
+    return decodeResponseBody(std::move(pending->response));
 }
 
 std::string requestRouterPage(ProgramContext& context, std::string_view target) {

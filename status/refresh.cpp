@@ -147,11 +147,14 @@ void refreshStatus(ProgramContext& context) {
         showWanSection(host, wan);
     }
 
+    // A page may be as large as the cap on bodies; the old one goes before the next comes in.
+    std::string().swap(page);
     page = requestRouterPage(context, kWlanNetworkPage);
     if (const Pieces wlan = readSection(page, "wlanPara = new Array(", 12); !wlan.empty()) {
         writeCoded(host, Field::broadcastStateBox, wlan[9], kBroadcastTexts);
     }
 
+    std::string().swap(page);
     page = requestRouterPage(context, kWlanStationPage);
     // Without a station list the label keeps its caption.
     if (const Pieces stations = readSection(page, " new Array(", 1); !stations.empty()) {

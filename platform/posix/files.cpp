@@ -124,6 +124,12 @@ FileReadResult readWholeFile(const std::filesystem::path& path) {
 }
 
 FileWriteResult replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    // Renaming over a file replaces it whatever its own permissions say; a file the user made
+    // read-only is kept, as Windows keeps one with the read-only attribute.
+    if (::faccessat(AT_FDCWD, path.c_str(), F_OK, AT_EACCESS) == 0 &&
+        ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        return writeFailure(errno);
+    }
     std::filesystem::path temporary;
     FileDescriptor fd(-1);
     for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {

@@ -25,16 +25,17 @@ class Converter {
     bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
     // Converts as much of `in` as it can; leaves `in` at the first byte it could not take.
+    // Called once for every byte that will not convert, so it must cost little: the buffer is
+    // the converter's own, not cleared afresh on each call.
     void convert(std::string_view& in, std::string& out) {
-        std::array<char, 4096> buffer{};
         while (!in.empty()) {
             char* src = const_cast<char*>(in.data());
             std::size_t srcLeft = in.size();
-            char* dst = buffer.data();
-            std::size_t dstLeft = buffer.size();
+            char* dst = buffer_.data();
+            std::size_t dstLeft = buffer_.size();
             const std::size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
             const int error = errno;
-            out.append(buffer.data(), buffer.size() - dstLeft);
+            out.append(buffer_.data(), buffer_.size() - dstLeft);
             in.remove_prefix(in.size() - srcLeft);
             if (rc != static_cast<std::size_t>(-1) || error != E2BIG) {
                 return;
@@ -44,6 +45,7 @@ class Converter {
 
   private:
     iconv_t cd_;
+    std::array<char, 4096> buffer_{};
 };
 
 // Length of one GBK character at the start of `text` (for skipping one that will not convert).
@@ -54,6 +56,9 @@ std::size_t gbkCharLength(std::string_view text) {
 }  // namespace
 
 std::string utf8ToGbk(std::string_view utf8) {
+    // iconv gets well-formed runs of bounded length only: a body of garbage would otherwise
+    // cost one call over all the rest of the text for each bad byte.
+    constexpr std::size_t kRunBytes = 64 * 1024;
     Converter converter("GBK", "UTF-8");
     std::string out;
     if (!converter.ok()) {
@@ -61,12 +66,32 @@ std::string utf8ToGbk(std::string_view utf8) {
     }
     out.reserve(utf8.size());
     while (!utf8.empty()) {
-        converter.convert(utf8, out);
-        if (!utf8.empty()) {
-            // Either no UTF-8 at all here, or a character GBK has no place for.
-            const std::size_t length = utf8SequenceLength(utf8);
-            utf8.remove_prefix(length == 0 ? 1 : length);
+        std::size_t run = 0;
+        bool ascii = true;  // ASCII is the same in GBK, and needs no iconv
+        for (std::size_t length = 0; run < utf8.size() && run < kRunBytes; run += length) {
+            length = utf8SequenceLength(utf8.substr(run));
+            if (length == 0) {
+                break;
+            }
+            ascii = ascii && length == 1;
+        }
+        if (run == 0) {
+            utf8.remove_prefix(1);  // no UTF-8 at all here
             out += '?';
+            continue;
+        }
+        std::string_view chunk = utf8.substr(0, run);
+        utf8.remove_prefix(run);
+        if (ascii) {
+            out.append(chunk);
+            continue;
+        }
+        while (!chunk.empty()) {
+            converter.convert(chunk, out);
+            if (!chunk.empty()) {
+                chunk.remove_prefix(utf8SequenceLength(chunk));  // a character GBK has no place for
+                out += '?';
+            }
         }
     }
     return out;

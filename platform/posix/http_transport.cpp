@@ -134,7 +134,7 @@ std::string lastHeader(CURL* handle, const char* name) {
 
 class CurlTransport final : public HttpTransport {
   public:
-    CurlTransport() {
+    explicit CurlTransport(std::chrono::milliseconds timeout) : timeout_(timeout) {
         static std::once_flag once;
         std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     }
@@ -151,7 +151,7 @@ class CurlTransport final : public HttpTransport {
             HttpResponse response;
             std::string location;
             if (!fetch(url, rawTarget ? &request.target : nullptr, request.headers,
-                       withAuthorization, response, location)) {
+                       withAuthorization, timeout_, response, location)) {
                 return {};
             }
             if (location.empty() || response.status < 300 || response.status > 399) {
@@ -169,7 +169,8 @@ class CurlTransport final : public HttpTransport {
 
   private:
     static bool fetch(const std::string& url, const std::string* rawTarget,
-                      const std::string& headers, bool withAuthorization, HttpResponse& response,
+                      const std::string& headers, bool withAuthorization,
+                      std::chrono::milliseconds limit, HttpResponse& response,
                       std::string& location) {
         CurlHandle handle(curl_easy_init());
         if (!handle) {
@@ -178,7 +179,7 @@ class CurlTransport final : public HttpTransport {
         CURL* h = handle.get();
         const CurlList lines = headerList(headers, withAuthorization);
         BodySink sink{&response.body};
-        const auto timeout = static_cast<long>(kRequestTimeout.count());
+        const auto timeout = static_cast<long>(limit.count());
         curl_easy_setopt(h, CURLOPT_URL, url.c_str());
         if (rawTarget != nullptr) {
             curl_easy_setopt(h, CURLOPT_REQUEST_TARGET, rawTarget->c_str());
@@ -207,12 +208,14 @@ class CurlTransport final : public HttpTransport {
         location = lastHeader(h, "Location");
         return true;
     }
+
+    std::chrono::milliseconds timeout_;
 };
 
 }  // namespace
 
-std::shared_ptr<HttpTransport> makeHttpTransport() {
-    return std::make_shared<CurlTransport>();
+std::shared_ptr<HttpTransport> makeHttpTransport(std::chrono::milliseconds timeout) {
+    return std::make_shared<CurlTransport>(timeout);
 }
 
 }  // namespace routerdesk

@@ -148,6 +148,13 @@ FileReadResult readWholeFile(const std::filesystem::path& path) {
 }
 
 FileWriteResult replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    // Windows refuses to replace a read-only file, but not every implementation of its calls
+    // does (Wine replaces it): the attribute is honoured here, whoever runs the program.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return writeFailure(ERROR_ACCESS_DENIED);
+    }
     std::filesystem::path temporary;
     FileHandle file;
     for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {

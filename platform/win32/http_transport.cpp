@@ -178,15 +178,16 @@ void readBody(HINTERNET request, ULONGLONG deadline, std::string& body) {
 
 class WinInetTransport final : public HttpTransport {
   public:
-    WinInetTransport()
+    explicit WinInetTransport(std::chrono::milliseconds timeout)
         // No agent: the User-Agent line comes with the header block, and WinINet would
         // otherwise send one of its own beside it.
-        : session_(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {
+        : session_(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)),
+          timeout_(timeout) {
         if (session_) {
-            DWORD timeout = static_cast<DWORD>(kRequestTimeout.count());
+            DWORD limit = static_cast<DWORD>(timeout_.count());
             for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                  INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-                InternetSetOptionW(session_.get(), option, &timeout, sizeof(timeout));
+                InternetSetOptionW(session_.get(), option, &limit, sizeof(limit));
             }
         }
     }
@@ -221,8 +222,7 @@ class WinInetTransport final : public HttpTransport {
   private:
     bool fetch(const Address& address, const std::string& headers, HttpResponse& response,
                std::string& location) const {
-        const ULONGLONG deadline =
-            GetTickCount64() + static_cast<ULONGLONG>(kRequestTimeout.count());
+        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout_.count());
         const InternetHandle connection(InternetConnectA(session_.get(), address.host.c_str(),
                                                          address.port, nullptr, nullptr,
                                                          INTERNET_SERVICE_HTTP, 0, 0));
@@ -266,12 +266,13 @@ class WinInetTransport final : public HttpTransport {
     }
 
     InternetHandle session_;
+    std::chrono::milliseconds timeout_;
 };
 
 }  // namespace
 
-std::shared_ptr<HttpTransport> makeHttpTransport() {
-    return std::make_shared<WinInetTransport>();
+std::shared_ptr<HttpTransport> makeHttpTransport(std::chrono::milliseconds timeout) {
+    return std::make_shared<WinInetTransport>(timeout);
 }
 
 }  // namespace routerdesk

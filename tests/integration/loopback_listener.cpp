@@ -34,8 +34,50 @@ int bindLoopback(std::uint16_t& port) {
 
 }  // namespace
 
+bool ListenerConnection::send(std::string_view bytes) {
+    while (!bytes.empty()) {
+        if (stopping_) {
+            return false;
+        }
+        pollfd writable{socket_, POLLOUT, 0};
+        if (::poll(&writable, 1, 50) <= 0) {
+            continue;
+        }
+        const ssize_t n = ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n <= 0) {
+            clientHungUp_ = true;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool ListenerConnection::stayOpen(std::chrono::milliseconds time) {
+    const auto until = std::chrono::steady_clock::now() + time;
+    while (!stopping_ && std::chrono::steady_clock::now() < until) {
+        pollfd readable{socket_, POLLIN, 0};
+        if (::poll(&readable, 1, 20) <= 0) {
+            continue;
+        }
+        char discard[4096];
+        if (::recv(socket_, discard, sizeof discard, 0) <= 0) {
+            clientHungUp_ = true;
+            return false;
+        }
+    }
+    return !stopping_;
+}
+
 LoopbackListener::LoopbackListener(std::function<std::string(const std::string&)> respond)
-    : respond_(std::move(respond)) {
+    : LoopbackListener([respond = std::move(respond)](const std::string& request,
+                                                      ListenerConnection& connection) {
+          connection.send(respond(request));
+      }) {}
+
+LoopbackListener::LoopbackListener(
+    std::function<void(const std::string&, ListenerConnection&)> converse)
+    : converse_(std::move(converse)) {
     socket_ = bindLoopback(port_);
     ::listen(socket_, 16);
     thread_ = std::thread([this] { serve(); });
@@ -45,6 +87,13 @@ LoopbackListener::~LoopbackListener() {
     stopping_ = true;
     thread_.join();
     ::close(socket_);
+}
+
+void LoopbackListener::waitUntilIdle() const {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (busy_ && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 std::vector<std::string> LoopbackListener::requests() const {
@@ -62,6 +111,7 @@ void LoopbackListener::serve() {
         if (connection < 0) {
             continue;
         }
+        busy_ = true;
         std::string request;
         char buffer[4096];
         while (request.find("\r\n\r\n") == std::string::npos) {
@@ -79,17 +129,14 @@ void LoopbackListener::serve() {
             std::lock_guard lock(mutex_);
             requests_.push_back(request);
         }
-        const std::string answer = respond_(request);
-        for (std::size_t sent = 0; sent < answer.size();) {
-            const ssize_t n =
-                ::send(connection, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) {
-                break;
-            }
-            sent += static_cast<std::size_t>(n);
+        ListenerConnection talk(connection, stopping_);
+        converse_(request, talk);
+        if (talk.clientHungUp()) {
+            ++hangUps_;
         }
         ::shutdown(connection, SHUT_RDWR);
         ::close(connection);
+        busy_ = false;
     }
 }
 

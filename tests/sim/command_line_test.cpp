@@ -71,6 +71,16 @@ TEST(CommandLineTest, EverySwitchReachesItsOption) {
         "--one-line-array",
         "lanPara",
         "--one-line-array=wanPara",
+        "--silent",
+        "--drip-ms",
+        "1000",
+        "--garbage",
+        "64",
+        "--no-authority",
+        "--status",
+        "500",
+        "--extra-pieces",
+        "10000",
     });
     ASSERT_EQ(parsed.error, "");
     const SimOptions& o = parsed.options;
@@ -97,6 +107,12 @@ TEST(CommandLineTest, EverySwitchReachesItsOption) {
     EXPECT_EQ(m.redirectTo, "http://127.0.0.1:1");
     EXPECT_TRUE(m.refuseLogin);
     EXPECT_EQ(m.oneLineArrays, (OneLineArrays{"lanPara", "wanPara"}));
+    EXPECT_TRUE(m.silent);
+    EXPECT_EQ(m.drip, 1000ms);
+    EXPECT_EQ(m.garbageBytes, 64u);
+    EXPECT_TRUE(m.noAuthority);
+    EXPECT_EQ(m.status, 500);
+    EXPECT_EQ(m.extraPieces, 10000u);
 }
 
 TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
@@ -106,6 +122,7 @@ TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
         {"--utf8=yes"},       {"--bogus"},
         {"--encoding", "br"}, {"--stations", "9"},
         {"--radio", "maybe"}, {"--ssid", "\xF0\x9F\x98\x80"},  // 😀, which GBK cannot hold
+        {"--status", "99"},   {"--status", "1000"},
     };
     for (const std::vector<std::string>& args : bad) {
         EXPECT_NE(parseCommandLine(args).error, "") << args[0];

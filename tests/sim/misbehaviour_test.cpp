@@ -1,6 +1,7 @@
 // Each misbehaviour switch of the simulated router does what it says, on the wire.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
@@ -194,6 +195,68 @@ TEST_F(MisbehaviourTest, OneLineArrayWritesThatArrayOnASingleLine) {
         splitScriptArray(extractScriptArray(page, "var lanPara = new Array", kArrayEnd));
     ASSERT_GE(lan.size(), 3u);
     EXPECT_EQ(lan[1], " \"192.168.1.1\"");
+}
+
+TEST_F(MisbehaviourTest, SilentRouterHoldsTheConnectionWithoutAWordUntilItStops) {
+    misbehave([](Misbehaviour& m) { m.silent = true; });
+    const std::size_t before = router->requests().size();
+    testing::Connection connection(router->port());
+    connection.send(programRequest(router->port(), kNetworkPage));
+    EXPECT_TRUE(connection.quietFor(300ms));
+    EXPECT_EQ(router->requests().size(), before + 1);  // read, just not answered
+    router->stop();
+    EXPECT_EQ(connection.receiveAll(), "");
+}
+
+TEST_F(MisbehaviourTest, DripSendsTheWholeAnswerOneByteAtATime) {
+    misbehave([](Misbehaviour& m) { m.drip = 1ms; });
+    testing::Connection connection(router->port());
+    connection.send(programRequest(router->port(), kNetworkPage));
+    std::size_t reads = 0;
+    const Answer answer = parseAnswer(connection.receiveAll(&reads));
+    EXPECT_TRUE(answer.complete);
+    EXPECT_EQ(answer.body, plain.body);
+    EXPECT_GT(reads, plain.body.size() / 8) << "the bytes came in too few pieces";
+}
+
+TEST_F(MisbehaviourTest, GarbageTakesThePlaceOfTheAnswer) {
+    misbehave([](Misbehaviour& m) { m.garbageBytes = 5000; });
+    const std::string raw = exchange(router->port(), programRequest(router->port(), kNetworkPage));
+    EXPECT_EQ(raw.size(), 5000u);
+    EXPECT_FALSE(parseAnswer(raw).received);
+    EXPECT_EQ(raw.find(plain.body.substr(0, 20)), std::string::npos);
+}
+
+TEST_F(MisbehaviourTest, NoAuthorityRefusesEveryPageAndChangesNothing) {
+    misbehave([](Misbehaviour& m) { m.noAuthority = true; });
+    const Answer answer = getRaw(std::string(kNetworkPage) + "?ssid1=other&Save=1");
+    EXPECT_EQ(answer.status, 200);
+    EXPECT_EQ(answer.body, kNoAuthorityBody);
+    EXPECT_EQ(router->state().ssid, kSsid);
+}
+
+TEST_F(MisbehaviourTest, StatusAnswersEveryRequestWithItAndAPageNamingIt) {
+    for (const int status : {401, 500}) {
+        misbehave([status](Misbehaviour& m) { m.status = status; });
+        const Answer answer = getRaw(kNetworkPage);
+        EXPECT_EQ(answer.status, status);
+        EXPECT_NE(answer.body.find("<H1>" + std::to_string(status) + "</H1>"), std::string::npos);
+        EXPECT_FALSE(answer.header("WWW-Authenticate"));  // not the router's own refusal
+        EXPECT_EQ(answer.body.find(kSsid), std::string::npos);
+    }
+}
+
+TEST_F(MisbehaviourTest, ExtraPiecesLengthenEveryArrayAtItsEnd) {
+    misbehave([](Misbehaviour& m) { m.extraPieces = 10'000; });
+    const std::string page = getRaw(kNetworkPage).body;
+    const auto pieces = [](std::string_view body) {
+        return splitScriptArray(extractScriptArray(body, "wlanPara = new Array(", kArrayEnd));
+    };
+    const std::vector<std::string> before = pieces(plain.body);
+    const std::vector<std::string> after = pieces(page);
+    ASSERT_EQ(after.size(), before.size() + 10'000);
+    EXPECT_TRUE(std::equal(before.begin(), before.end() - 1, after.begin()));
+    EXPECT_EQ(after.back(), "0");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -101,7 +102,7 @@ void Connection::send(std::string_view bytes) {
     }
 }
 
-std::string Connection::receiveAll() {
+std::string Connection::receiveAll(std::size_t* reads) {
     std::string data;
     char buffer[65536];
     for (;;) {
@@ -110,7 +111,15 @@ std::string Connection::receiveAll() {
             return data;
         }
         data.append(buffer, static_cast<std::size_t>(n));
+        if (reads != nullptr) {
+            ++*reads;
+        }
     }
+}
+
+bool Connection::quietFor(std::chrono::milliseconds time) {
+    pollfd readable{fd_, POLLIN, 0};
+    return ::poll(&readable, 1, static_cast<int>(time.count())) == 0;
 }
 
 std::string exchange(std::uint16_t port, std::string_view request) {

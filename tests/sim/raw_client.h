@@ -2,6 +2,7 @@
 // and reads the answer to the end of the connection, so nothing on our side tidies either.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,8 +31,11 @@ class Connection {
     Connection& operator=(const Connection&) = delete;
 
     void send(std::string_view bytes);
-    // Everything until the server closes (or 10 s pass, which fails the test by its result).
-    std::string receiveAll();
+    // Everything until the server closes (or 10 s pass, which fails the test by its result);
+    // `reads` counts the pieces it came in.
+    std::string receiveAll(std::size_t* reads = nullptr);
+    // True when for `time` nothing arrived and the server did not close.
+    bool quietFor(std::chrono::milliseconds time);
 
   private:
     int fd_ = -1;

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <random>
 #include <set>
 #include <thread>
 
@@ -87,7 +88,8 @@ ReceivedHead receiveHead(int fd) {
 // cpp-httplib reads the request from here: first the mended head, then the socket.
 class SocketStream final : public httplib::Stream {
   public:
-    SocketStream(int fd, std::string pending) : fd_(fd), pending_(std::move(pending)) {}
+    SocketStream(int fd, std::string pending, std::chrono::milliseconds drip)
+        : fd_(fd), pending_(std::move(pending)), drip_(drip) {}
 
     bool is_readable() const override {
         return offset_ < pending_.size() || waitFor(fd_, POLLIN, kReadTimeoutMs);
@@ -113,6 +115,9 @@ class SocketStream final : public httplib::Stream {
     }
 
     ssize_t write(const char* ptr, size_t size) override {
+        if (drip_.count() > 0) {
+            return drip(ptr, size);
+        }
         std::size_t sent = 0;
         while (sent < size) {
             if (!waitFor(fd_, POLLOUT, kWriteTimeoutMs)) {
@@ -149,10 +154,60 @@ class SocketStream final : public httplib::Stream {
     socket_t socket() const override { return fd_; }
 
   private:
+    // One byte, then a pause; a client that hangs up, or a router that stops, ends it at once
+    // (the request was read whole, so anything readable now is the end of the connection).
+    ssize_t drip(const char* ptr, size_t size) {
+        for (std::size_t sent = 0; sent < size; ++sent) {
+            if (!waitFor(fd_, POLLOUT, kWriteTimeoutMs) ||
+                ::send(fd_, ptr + sent, 1, MSG_NOSIGNAL) != 1) {
+                return -1;
+            }
+            if (waitFor(fd_, POLLIN, static_cast<int>(drip_.count()))) {
+                return -1;
+            }
+        }
+        return static_cast<ssize_t>(size);
+    }
+
     int fd_;
     std::string pending_;
     std::size_t offset_ = 0;
+    std::chrono::milliseconds drip_;
 };
+
+// Holds the connection without a word until the client leaves or the router stops (which shuts
+// the socket down, and so also ends the wait).
+void keepSilent(int fd) {
+    char buffer[4096];
+    for (;;) {
+        if (!waitFor(fd, POLLIN, 1000)) {
+            continue;
+        }
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n == 0 || (n < 0 && errno != EINTR)) {
+            return;
+        }
+    }
+}
+
+void sendGarbage(int fd, std::size_t count) {
+    static std::atomic<unsigned> seed{1};
+    std::minstd_rand random(seed++);
+    std::string bytes(count, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    for (std::string_view rest = bytes; !rest.empty();) {
+        if (!waitFor(fd, POLLOUT, kWriteTimeoutMs)) {
+            return;
+        }
+        const ssize_t n = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
+        if (n <= 0 && errno != EINTR) {
+            return;
+        }
+        rest.remove_prefix(n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+}
 
 std::optional<std::string> header(const httplib::Request& request, const char* name) {
     if (!request.has_header(name)) {
@@ -257,10 +312,20 @@ class RouterServer final : public httplib::Server {
         }
         const RequestHead head = parseRequestHead(received.head);
         hooks_.received(head);
-        if (hooks_.beforeAnswer() == Disposition::drop) {
-            return;
+        const AnswerPlan plan = hooks_.beforeAnswer();
+        switch (plan.disposition) {
+            case Disposition::drop:
+                return;
+            case Disposition::silent:
+                keepSilent(sock);
+                return;
+            case Disposition::garbage:
+                sendGarbage(sock, plan.garbageBytes);
+                return;
+            case Disposition::answer:
+                break;
         }
-        SocketStream stream(sock, headForParser(received.head) + received.rest);
+        SocketStream stream(sock, headForParser(received.head) + received.rest, plan.drip);
         bool closed = false;
         process_request(stream, true, closed, [&head](httplib::Request& request) {
             request.target = head.target;

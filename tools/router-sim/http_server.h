@@ -1,6 +1,7 @@
 // The router's HTTP side on cpp-httplib, with the raw request head kept for the log and the site.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -20,13 +21,24 @@ struct WireResponse {
     std::optional<std::size_t> truncateAt;
 };
 
-enum class Disposition { answer, drop };
+enum class Disposition {
+    answer,
+    drop,     // the connection closed without an answer
+    silent,   // no answer, the connection held open until the client leaves
+    garbage,  // random bytes in place of an HTTP answer
+};
+
+struct AnswerPlan {
+    Disposition disposition = Disposition::answer;
+    std::chrono::milliseconds drip{0};  // between the bytes of an answer
+    std::size_t garbageBytes = 0;
+};
 
 struct HttpHooks {
     // Every request head that arrived, malformed ones too, before anything else happens.
     std::function<void(const RequestHead&)> received;
-    // Runs before an answer, on the connection's own thread; may wait, and may drop it.
-    std::function<Disposition()> beforeAnswer;
+    // Runs before an answer, on the connection's own thread; may wait, and says how to answer.
+    std::function<AnswerPlan()> beforeAnswer;
     std::function<WireResponse(const SiteRequest&)> answer;
 };
 

@@ -34,6 +34,25 @@ void padTo(std::string& body, std::size_t size) {
     body += kClose;
 }
 
+// Values of 0 before the end of every array, after the firmware's own closing values.
+void addPieces(std::string& body, std::size_t extra) {
+    constexpr std::string_view kStart = "new Array(";
+    constexpr std::string_view kEnd = ");";
+    std::string pieces;
+    pieces.reserve(2 * extra);
+    for (std::size_t i = 0; i < extra; ++i) {
+        pieces += ",0";
+    }
+    for (std::size_t at = body.find(kStart); at != std::string::npos; at = body.find(kStart, at)) {
+        const std::size_t end = body.find(kEnd, at + kStart.size());
+        if (end == std::string::npos) {
+            return;
+        }
+        body.insert(end, pieces);
+        at = end + pieces.size() + kEnd.size();
+    }
+}
+
 }  // namespace
 
 std::string compressBody(std::string_view body, BodyEncoding encoding) {
@@ -62,6 +81,9 @@ void shapeResponse(SiteResponse& response, const BodyShape& shape) {
         response.body = gbkToUtf8(response.body);
         replaceAll(response.body, "charset=gb2312", "charset=utf-8");
         response.contentType += "; charset=utf-8";
+    }
+    if (shape.extraPieces > 0) {
+        addPieces(response.body, shape.extraPieces);
     }
     if (shape.hugeBytes > 0) {
         padTo(response.body, shape.hugeBytes);

@@ -91,6 +91,14 @@ SiteResponse answerRequest(RouterModel& model, const SiteRules& rules, const Sit
         response.body = "<HTML><BODY>302 Found</BODY></HTML>";
         return response;
     }
+    if (rules.status != 0) {
+        SiteResponse response;
+        response.status = rules.status;
+        response.body = "<HTML><HEAD><TITLE>" + std::to_string(rules.status) +
+                        "</TITLE></HEAD><BODY><H1>" + std::to_string(rules.status) +
+                        "</H1></BODY></HTML>";
+        return response;
+    }
 
     if (rules.refuseLogin || !request.authorization ||
         !credentialsAccepted(*request.authorization, rules.account, rules.password)) {
@@ -120,7 +128,7 @@ SiteResponse answerRequest(RouterModel& model, const SiteRules& rules, const Sit
     }
 
     // Refused before anything changes: a form from another site must not reach the settings.
-    if (!refererFromOwnHost(request)) {
+    if (rules.noAuthority || !refererFromOwnHost(request)) {
         return page(std::string(kNoAuthorityBody));
     }
     return handler(model, rules, parseQuery(parts.query), now);

@@ -37,6 +37,8 @@ struct SiteRules {
     bool refuseLogin = false;
     std::string redirectTo;  // when set, every request is sent there, its target appended
     OneLineArrays oneLineArrays;
+    bool noAuthority = false;  // every page refused as if the Referer were foreign
+    int status = 0;            // when set, every request gets this status and a page naming it
 };
 
 // The firmware checks that the Referer names the host the request was sent to; the port does

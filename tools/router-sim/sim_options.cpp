@@ -217,6 +217,52 @@ const std::array kSwitches = {
                o.misbehaviour.oneLineArrays.emplace(v);
                return std::string{};
            }},
+    Switch{"--silent", "",
+           "misbehave: read every request and never answer; the connection stays open until "
+           "the client gives up",
+           [](SimOptions& o, std::string_view) {
+               o.misbehaviour.silent = true;
+               return std::string{};
+           }},
+    Switch{"--drip-ms", "N",
+           "misbehave: send every answer one byte at a time, N ms apart (1000: a byte a second)",
+           [](SimOptions& o, std::string_view v) {
+               return setNumber(v, kMaxMillis, [&](auto n) {
+                   o.misbehaviour.drip = std::chrono::milliseconds(n);
+               });
+           }},
+    Switch{"--garbage", "N", "misbehave: answer every request with N random bytes instead of HTTP",
+           [](SimOptions& o, std::string_view v) {
+               return setNumber(v, kMaxBodyPadding, [&](auto n) {
+                   o.misbehaviour.garbageBytes = static_cast<std::size_t>(n);
+               });
+           }},
+    Switch{"--no-authority", "",
+           "misbehave: answer every page, whatever the Referer, with the firmware's \"no "
+           "authority\" line",
+           [](SimOptions& o, std::string_view) {
+               o.misbehaviour.noAuthority = true;
+               return std::string{};
+           }},
+    Switch{"--status", "N",
+           "misbehave: answer every request with HTTP status N (e.g. 401 without the login "
+           "page, 500) and a short page naming it",
+           [](SimOptions& o, std::string_view v) {
+               const std::optional<unsigned long long> code = number(v, 999);
+               if (!code || *code < 100) {
+                   return std::string("expects a status from 100 to 999");
+               }
+               o.misbehaviour.status = static_cast<int>(*code);
+               return std::string{};
+           }},
+    Switch{"--extra-pieces", "N",
+           "misbehave: add N values (0) at the end of every array (10000: arrays of over "
+           "10,000 pieces)",
+           [](SimOptions& o, std::string_view v) {
+               return setNumber(v, 10'000'000, [&](auto n) {
+                   o.misbehaviour.extraPieces = static_cast<std::size_t>(n);
+               });
+           }},
 };
 
 // "  --name VALUE   help", the help wrapped at blanks into a column of its own.

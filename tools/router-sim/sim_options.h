@@ -24,7 +24,13 @@ struct Misbehaviour {
     std::size_t hugeBytes = 0;              // bodies padded to this size
     std::string redirectTo;                 // e.g. "http://127.0.0.1:8081"
     bool refuseLogin = false;
-    OneLineArrays oneLineArrays;  // arrays written with all values on one line
+    OneLineArrays oneLineArrays;        // arrays written with all values on one line
+    bool silent = false;                // requests read, never answered, connections held open
+    std::chrono::milliseconds drip{0};  // the answer leaves byte by byte, this far apart
+    std::size_t garbageBytes = 0;       // random bytes in place of any HTTP answer
+    bool noAuthority = false;           // every page refused with the "no authority" line
+    int status = 0;                     // every request answered with this status and its page
+    std::size_t extraPieces = 0;        // values of 0 added at the end of every array
 };
 
 struct SimOptions {
@@ -35,7 +41,8 @@ struct SimOptions {
     RouterState initialState;
     Timings timings;
     Misbehaviour misbehaviour;
-    std::string logPath;  // empty: the requests are kept in memory only
+    std::string logPath;              // empty: the requests are kept in memory only
+    std::size_t keptRequests = 4096;  // the last ones that requests() gives
 };
 
 inline constexpr int kDefaultCommandLinePort = 8080;

@@ -23,7 +23,7 @@ struct SimulatedRouter::Impl {
               [this](const SiteRequest& request) { return answer(request); },
           }) {}
 
-    Disposition beforeAnswer() {
+    AnswerPlan beforeAnswer() {
         std::unique_lock lock(mutex);
         const unsigned long number = ++answered;
         const Misbehaviour now = misbehaviour;
@@ -31,9 +31,15 @@ struct SimulatedRouter::Impl {
             stopped.wait_for(lock, now.delay, [this] { return stopping; });
         }
         if (stopping || (now.dropEvery > 0 && number % now.dropEvery == 0)) {
-            return Disposition::drop;
+            return {Disposition::drop};
         }
-        return Disposition::answer;
+        if (now.silent) {
+            return {Disposition::silent};
+        }
+        if (now.garbageBytes > 0) {
+            return {Disposition::garbage, now.drip, now.garbageBytes};
+        }
+        return {Disposition::answer, now.drip};
     }
 
     WireResponse answer(const SiteRequest& request) {
@@ -41,12 +47,15 @@ struct SimulatedRouter::Impl {
         BodyShape shape;
         {
             const std::lock_guard lock(mutex);
-            const SiteRules rules{options.account, options.password, misbehaviour.refuseLogin,
-                                  misbehaviour.redirectTo, misbehaviour.oneLineArrays};
+            const SiteRules rules{
+                options.account,         options.password,           misbehaviour.refuseLogin,
+                misbehaviour.redirectTo, misbehaviour.oneLineArrays, misbehaviour.noAuthority,
+                misbehaviour.status};
             wire.response = answerRequest(model, rules, request, Clock::now());
             wire.chunked = misbehaviour.chunked;
             wire.truncateAt = misbehaviour.truncateAt;
-            shape = {misbehaviour.utf8, misbehaviour.hugeBytes, misbehaviour.encoding};
+            shape = {misbehaviour.utf8, misbehaviour.hugeBytes, misbehaviour.encoding,
+                     misbehaviour.extraPieces};
         }
         shapeResponse(wire.response, shape);
         return wire;
@@ -60,7 +69,7 @@ struct SimulatedRouter::Impl {
     bool stopping = false;
     std::condition_variable stopped;
 
-    RequestLog log;
+    RequestLog log{options.keptRequests};
     std::uint16_t port = 0;
     // Last, so that it stops before the state its workers use goes away.
     HttpServer server;

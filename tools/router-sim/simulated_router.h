@@ -41,7 +41,8 @@ class SimulatedRouter {
     // Takes effect from the next request on; the count of --drop-every starts again.
     void setMisbehaviour(const Misbehaviour& misbehaviour);
 
-    // The last 4096 requests that arrived, in order, malformed ones included.
+    // The last requests that arrived (4096 unless the options say otherwise), in order,
+    // malformed ones included.
     std::vector<LoggedRequest> requests() const;
 
   private:
