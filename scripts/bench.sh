@@ -27,13 +27,14 @@ scripts/install-deps.sh
 
 echo "== Building the Linux programs (preset linux)"
 cmake --preset linux >/dev/null
-targets=(routerdesk routerdesk-bench routerdesk-map-watch)
+targets=(routerdesk routerdesk-bench routerdesk-bench-inline routerdesk-map-watch)
 [ -n "$sim" ] || targets+=(routerdesk-sim)
 cmake --build --preset linux -j 2 --target "${targets[@]}" | tail -n 1
 [ -n "$sim" ] || sim="$PWD/build/linux/tools/router-sim/routerdesk-sim"
 
 args=(
     --linux-bench build/linux/bench/routerdesk-bench
+    --linux-bench-inline build/linux/bench/routerdesk-bench-inline
     --map-watch build/linux/bench/routerdesk-map-watch
     --routerdesk build/linux/ui/gtk/routerdesk
     --sim "$sim"
