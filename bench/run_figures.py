@@ -187,19 +187,25 @@ class Bench:
 
     # --- figures -----------------------------------------------------------------------------
 
+    def result(self, win32, subcommand, *args):
+        """Runs one routerdesk-bench subcommand, the Linux build or the Win32 one under Wine, and
+        gives its RESULT line's values."""
+        if win32:
+            output = run(["wine", self.args.win32_bench, subcommand, *args], env=self.wine())
+        else:
+            output = run([self.args.linux_bench, subcommand, *args])
+        return parse_result(output, subcommand)
+
     def pass_overhead(self):
         passes = 20 if self.quick else 200
-        r = parse_result(run([self.args.linux_bench, "pass-overhead", "--passes", passes]),
-                         "pass-overhead")
+        r = self.result(False, "pass-overhead", "--passes", passes)
         ratio = float(r["ratio"])
         self.table.add("1 pass vs floor (median)", "Linux", "<= 1.10 x",
                        f"{ratio:.2f} x ({float(r['pass_us']):.0f} / {float(r['floor_us']):.0f} us)",
                        ratio <= 1.10)
         if self.args.win32_bench:
             with Sim(self.args.sim) as sim:
-                r = parse_result(run(["wine", self.args.win32_bench, "pass-overhead", "--router",
-                                      sim.url, "--passes", passes], env=self.wine()),
-                                 "pass-overhead")
+                r = self.result(True, "pass-overhead", "--router", sim.url, "--passes", passes)
             ratio = float(r["ratio"])
             self.table.add("1 pass vs floor (median)", "Win32/Wine", "report",
                            f"{ratio:.2f} x ({float(r['pass_us']):.0f} / "
@@ -207,8 +213,7 @@ class Bench:
 
     def cpu_per_pass(self):
         passes = 100 if self.quick else 2000
-        r = parse_result(run([self.args.linux_bench, "cpu-per-pass", "--passes", passes]),
-                         "cpu-per-pass")
+        r = self.result(False, "cpu-per-pass", "--passes", passes)
         own = parse_result(run([self.args.linux_bench_inline, "cpu-per-pass", "--passes",
                                 passes]), "cpu-per-pass")
         # The goal is for the pass's own work; the whole process's CPU adds the two thread
@@ -219,17 +224,14 @@ class Bench:
                        f"UI thread {float(r['ui_thread_cpu_us']):.0f} us)", cpu <= 100)
         if self.args.win32_bench:
             with Sim(self.args.sim) as sim:
-                r = parse_result(run(["wine", self.args.win32_bench, "cpu-per-pass", "--router",
-                                      sim.url, "--passes", passes], env=self.wine()),
-                                 "cpu-per-pass")
+                r = self.result(True, "cpu-per-pass", "--router", sim.url, "--passes", passes)
             # Windows counts thread CPU in 15.6 ms steps: the pass's wall time is what there is.
             self.table.add("2 pass without network, wall (median)", "Win32/Wine", "report",
                            f"{float(r['wall_us']):.0f} us", None)
 
     def array_reader(self):
         rounds = 20 if self.quick else 200
-        r = parse_result(run([self.args.linux_bench, "array-reader", "--passes", rounds]),
-                         "array-reader")
+        r = self.result(False, "array-reader", "--passes", rounds)
         ratio = float(r["ratio"])
         self.table.add("2 array reader vs memmem, 1 MiB GBK", "Linux", ">= 0.5 x",
                        f"{ratio:.2f} x ({r['reader_mb_s']} vs {r['scan_mb_s']} MB/s)",
@@ -330,15 +332,13 @@ class Bench:
     def memory(self):
         passes = 100 if self.quick else 1000
         with Sim(self.args.sim) as sim:
-            r = parse_result(run([self.args.linux_bench, "memory", "--router", sim.url,
-                                  "--passes", passes]), "memory")
+            r = self.result(False, "memory", "--router", sim.url, "--passes", passes)
             growth = int(r["growth_kib"])
             self.table.add(f"5 RSS after {passes} vs 10 passes", "Linux", "<= +1024 KiB",
                            f"{growth:+d} KiB ({r['rss10_kib']} -> {r['rss_kib']} KiB)",
                            growth <= 1024)
             if self.args.win32_bench:
-                r = parse_result(run(["wine", self.args.win32_bench, "memory", "--router",
-                                      sim.url, "--passes", passes], env=self.wine()), "memory")
+                r = self.result(True, "memory", "--router", sim.url, "--passes", passes)
                 growth = int(r["growth_kib"])
                 self.table.add(f"5 working set after {passes} vs 10 passes", "Win32/Wine",
                                "<= +1024 KiB",
@@ -351,13 +351,12 @@ class Bench:
 
     def outage(self):
         seconds = 2 if self.quick else 10
-        r = parse_result(run([self.args.linux_bench, "outage", "--seconds", seconds]), "outage")
+        r = self.result(False, "outage", "--seconds", seconds)
         gap = float(r["max_gap_ms"])
         self.table.add(f"6 longest dispatch gap, {seconds} s outage", "Linux GTK wait",
                        "<= 100 ms", f"{gap:.1f} ms ({r['ticks']} ticks of 10 ms)", gap <= 100)
         if self.args.win32_bench:
-            r = parse_result(run(["wine", self.args.win32_bench, "outage", "--seconds", seconds],
-                                 env=self.wine()), "outage")
+            r = self.result(True, "outage", "--seconds", seconds)
             gap = float(r["max_gap_ms"])
             self.table.add(f"6 longest dispatch gap, {seconds} s outage", "Win32/Wine pump",
                            "<= 100 ms", f"{gap:.1f} ms ({r['ticks']} ticks of 10 ms)", gap <= 100)
